@@ -1,0 +1,22 @@
+#include "platform/System.h"
+
+#include <cerrno>
+
+#include <unistd.h>
+
+#include "platform/Handles.h"
+
+namespace platform {
+
+long lastError() noexcept { return errno; }
+
+void FileDescriptorTraits::release(Value value) noexcept
+{
+    const int saved = errno;
+    // Not retried on EINTR: Linux releases the descriptor even then, and a
+    // retry could close one another thread has just been given.
+    ::close(value);
+    errno = saved;
+}
+
+} // namespace platform

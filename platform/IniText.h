@@ -1,0 +1,40 @@
+#pragma once
+// The text of a Windows profile (INI) file, read and edited the way
+// GetPrivateProfileStringA and WritePrivateProfileStringA treat it, so that a
+// platform without those functions gives the launcher the same values. Pure:
+// the callers read and write the file.
+//
+// Rules shared by both operations:
+// - Lines end in LF or CR LF; the last line needs no line end. A UTF-8 byte
+//   order mark before the first line is skipped.
+// - A line whose first non-blank character is '[' opens a section named by
+//   the text up to its last ']' (or the line's end when there is none).
+//   Lines before the first section belong to none and are never matched.
+// - A line whose first non-blank character is ';' or '#' is a comment.
+// - Any other non-blank line is an entry: the key is the text before the
+//   first '=', the value the text after it; a line without '=' is a key with
+//   an empty value, and an empty key is never matched.
+// - Section and key names are trimmed of surrounding white space and compared
+//   without regard to the case of ASCII letters; only the first section of a
+//   name counts, and within it the first entry of a key.
+
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// The value of `key` in `section`, trimmed of surrounding white space, then
+// stripped of one pair of enclosing double (or single) quotes. Empty when the
+// section or the key is missing.
+std::string iniLookup(std::string_view fileText, std::string_view section, std::string_view key);
+
+// `fileText` with `key` set to `value` in `section`: the value of the key's
+// first entry is replaced (the text up to and including '=', and the white
+// space after it, stay as they were); otherwise a line "key=value" follows
+// the section's last entry (or its heading); otherwise a new section holding
+// that line is appended at the end. Every other line is kept byte for byte;
+// new lines end the way the file's first line ends (LF when it has none).
+std::string iniAssign(std::string_view fileText, std::string_view section, std::string_view key,
+                      std::string_view value);
+
+} // namespace platform

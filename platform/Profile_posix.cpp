@@ -1,0 +1,140 @@
+#include "platform/System.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/Handles.h"
+#include "platform/IniText.h"
+
+namespace platform {
+namespace {
+
+// The whole file into `text`; false, with `text` untouched, when it cannot be
+// read (errno ENOENT when it does not exist).
+bool readWholeFile(const std::string& path, std::string& text)
+{
+    UniqueFileHandle file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!file) {
+        return false;
+    }
+    std::string content;
+    char chunk[4096];
+    for (;;) {
+        const ssize_t count = ::read(file.get(), chunk, sizeof chunk);
+        if (count == 0) {
+            break;
+        }
+        if (count < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        content.append(chunk, static_cast<std::size_t>(count));
+    }
+    text.swap(content);
+    return true;
+}
+
+bool writeAll(int file, const std::string& text)
+{
+    std::size_t written = 0;
+    while (written < text.size()) {
+        const ssize_t count = ::write(file, text.data() + written, text.size() - written);
+        if (count < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        written += static_cast<std::size_t>(count);
+    }
+    return true;
+}
+
+// The file a link points to, so that replacing it keeps the link; the path
+// itself when it is no link or cannot be resolved.
+std::string replacementTarget(const std::string& path)
+{
+    char resolved[PATH_MAX];
+    struct stat status;
+    if (::lstat(path.c_str(), &status) == 0 && S_ISLNK(status.st_mode) && ::realpath(path.c_str(), resolved) != nullptr) {
+        return resolved;
+    }
+    return path;
+}
+
+// Writes `text` into a new file beside `path` and renames it over `path`, so
+// that a crash leaves either the old file or the new one, never a mixture.
+// The new file keeps the old one's permissions.
+bool replaceFile(const std::string& path, const std::string& text)
+{
+    struct stat status;
+    const bool existed = ::stat(path.c_str(), &status) == 0;
+    const mode_t mode = existed ? (status.st_mode & 07777) : 0666;
+
+    std::string temporary;
+    UniqueFileHandle file;
+    for (unsigned attempt = 0; !file; ++attempt) {
+        temporary = path + ".~" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
+        file.reset(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode));
+        if (!file && (errno != EEXIST || attempt == 100)) {
+            return false;
+        }
+    }
+    bool succeeded = writeAll(file.get(), text) && (!existed || ::fchmod(file.get(), mode) == 0) &&
+                     ::fsync(file.get()) == 0;
+    if (succeeded) {
+        const int descriptor = file.take();
+        succeeded = ::close(descriptor) == 0 && ::rename(temporary.c_str(), path.c_str()) == 0;
+    }
+    if (!succeeded) {
+        const int saved = errno;
+        file.reset();
+        ::unlink(temporary.c_str());
+        errno = saved;
+    }
+    return succeeded;
+}
+
+} // namespace
+
+unsigned readProfileString(const std::string& file, const char* section, const char* key, char* buffer,
+                           unsigned size) noexcept
+{
+    if (buffer == nullptr || size == 0) {
+        return 0;
+    }
+    std::string text;
+    std::string value;
+    if (section != nullptr && key != nullptr && readWholeFile(file, text)) {
+        value = iniLookup(text, section, key);
+    }
+    const std::size_t length = value.size() < size - 1 ? value.size() : size - 1;
+    std::memcpy(buffer, value.data(), length);
+    buffer[length] = '\0';
+    return static_cast<unsigned>(length);
+}
+
+bool writeProfileString(const std::string& file, const char* section, const char* key,
+                        const std::string& value) noexcept
+{
+    if (section == nullptr || key == nullptr) {
+        errno = EINVAL;
+        return false;
+    }
+    const std::string target = replacementTarget(file);
+    std::string text;
+    if (!readWholeFile(target, text) && errno != ENOENT) {
+        return false;
+    }
+    return replaceFile(target, iniAssign(text, section, key, value));
+}
+
+} // namespace platform

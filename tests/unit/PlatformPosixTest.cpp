@@ -1,0 +1,351 @@
+#include "platform/System.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include <fcntl.h>
+#include <pthread.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include "platform/Handles.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string readFile(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+void writeFile(const fs::path& path, const std::string& text)
+{
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+class PlatformPosixFiles : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string pattern = (fs::temp_directory_path() / "quarnel-test-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        folder_ = pattern;
+    }
+    void TearDown() override { fs::remove_all(folder_); }
+
+    std::string path(const char* name) const { return (folder_ / name).string(); }
+
+    fs::path folder_;
+};
+
+std::string readWithBuffer(const std::string& file, const char* section, const char* key, unsigned size,
+                           unsigned& returned)
+{
+    std::string buffer(size + 1, '#'); // one guard byte past the declared size
+    returned = platform::readProfileString(file, section, key, buffer.data(), size);
+    EXPECT_EQ(buffer[size], '#') << "wrote past the buffer";
+    return std::string(buffer.c_str());
+}
+
+TEST_F(PlatformPosixFiles, ProfileReadCopiesAtMostSizeMinusOneAndSaysWhenItMayHaveCut)
+{
+    struct Row {
+        std::size_t valueLength;
+        unsigned size;
+        unsigned returned;
+    };
+    const Row rows[] = {
+        {254, 256, 254}, {255, 256, 255}, {256, 256, 255}, {256, 512, 256}, {5000, 256, 255},
+        {5000, 8192, 5000}, {3, 1, 0}, {0, 256, 0},
+    };
+    const std::string file = path("app.ini");
+    for (const Row& row : rows) {
+        std::string value(row.valueLength, 'v');
+        if (!value.empty()) {
+            value.back() = 'z';
+        }
+        writeFile(file, "[Class Path]\r\nClass Path=" + value + "\r\n");
+        unsigned returned = 0;
+        const std::string read = readWithBuffer(file, "Class Path", "Class Path", row.size, returned);
+        EXPECT_EQ(returned, row.returned) << row.valueLength << " in " << row.size;
+        EXPECT_EQ(read, value.substr(0, row.returned)) << row.valueLength << " in " << row.size;
+    }
+}
+
+TEST_F(PlatformPosixFiles, ProfileReadOfAMissingFileOrKeyIsEmpty)
+{
+    unsigned returned = 1;
+    EXPECT_EQ(readWithBuffer(path("missing.ini"), "Application", "Main Class", 256, returned), "");
+    EXPECT_EQ(returned, 0u);
+
+    writeFile(path("app.ini"), "[Application]\nOther=1\n");
+    EXPECT_EQ(readWithBuffer(path("app.ini"), "Application", "Main Class", 256, returned), "");
+    EXPECT_EQ(returned, 0u);
+    EXPECT_EQ(readWithBuffer(path("app.ini"), "Missing", "Other", 256, returned), "");
+    EXPECT_EQ(returned, 0u);
+}
+
+TEST_F(PlatformPosixFiles, ProfileWriteCreatesAndEditsTheFileInPlaceOfTheOld)
+{
+    const std::string file = path("app.ini");
+    ASSERT_TRUE(platform::writeProfileString(file, "Java Runtime Environment", "JRE Path", "/opt/jre1/"));
+    EXPECT_EQ(readFile(file), "[Java Runtime Environment]\nJRE Path=/opt/jre1/\n");
+
+    writeFile(file, "; mine\r\n[Java Runtime Environment]\r\nJRE Path = /old/\r\nMain Class=a.B\r\n");
+    ASSERT_EQ(::chmod(file.c_str(), 0640), 0);
+    ASSERT_TRUE(platform::writeProfileString(file, "java runtime environment", "jre path", "/opt/jre2/"));
+    ASSERT_TRUE(platform::writeProfileString(file, "Application", "Failure Check", "Yes"));
+    EXPECT_EQ(readFile(file), "; mine\r\n[Java Runtime Environment]\r\nJRE Path = /opt/jre2/\r\nMain Class=a.B\r\n"
+                              "\r\n[Application]\r\nFailure Check=Yes\r\n");
+    char buffer[256];
+    EXPECT_EQ(platform::readProfileString(file, "Java Runtime Environment", "JRE Path", buffer, sizeof buffer), 10u);
+    EXPECT_STREQ(buffer, "/opt/jre2/");
+
+    struct stat status;
+    ASSERT_EQ(::stat(file.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, 0640u);
+    std::size_t entries = 0;
+    for (const auto& entry : fs::directory_iterator(folder_)) {
+        EXPECT_EQ(entry.path().filename(), "app.ini") << "left behind";
+        ++entries;
+    }
+    EXPECT_EQ(entries, 1u);
+}
+
+TEST_F(PlatformPosixFiles, ProfileWriteThroughALinkEditsItsTarget)
+{
+    const std::string target = path("real.ini");
+    writeFile(target, "[S]\nk=old\n");
+    fs::create_symlink(target, path("link.ini"));
+    ASSERT_TRUE(platform::writeProfileString(path("link.ini"), "S", "k", "new"));
+    EXPECT_TRUE(fs::is_symlink(path("link.ini")));
+    EXPECT_EQ(readFile(target), "[S]\nk=new\n");
+}
+
+TEST_F(PlatformPosixFiles, ProfileWriteIntoAMissingFolderFailsWithItsReason)
+{
+    EXPECT_FALSE(platform::writeProfileString(path("no/such/folder.ini"), "S", "k", "v"));
+    EXPECT_EQ(platform::lastError(), ENOENT);
+}
+
+TEST_F(PlatformPosixFiles, FileExistsWhenTheFolderHasAnEntry)
+{
+    writeFile(path("file"), "x");
+    fs::create_directory(path("folder"));
+    fs::create_symlink(path("nowhere"), path("dangling"));
+    struct Row {
+        std::string path;
+        bool exists;
+    };
+    const Row rows[] = {
+        {path("file"), true}, {path("folder"), true}, {path("dangling"), true},
+        {path("missing"), false}, {path("file/below"), false}, {"", false},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(platform::fileExists(row.path), row.exists) << row.path;
+    }
+}
+
+TEST_F(PlatformPosixFiles, CurrentDirectoryFollowsSetCurrentDirectory)
+{
+    const std::string before = platform::currentDirectory();
+    ASSERT_FALSE(before.empty());
+    ASSERT_TRUE(platform::setCurrentDirectory(folder_.string()));
+    EXPECT_EQ(platform::currentDirectory(), fs::canonical(folder_).string());
+    EXPECT_FALSE(platform::setCurrentDirectory(path("missing")));
+    EXPECT_EQ(platform::lastError(), ENOENT);
+    EXPECT_EQ(platform::currentDirectory(), fs::canonical(folder_).string());
+    ASSERT_TRUE(platform::setCurrentDirectory(before));
+}
+
+TEST(PlatformPosixHandles, ClosingKeepsErrno)
+{
+    const int descriptor = ::open("/dev/null", O_RDONLY);
+    ASSERT_GE(descriptor, 0);
+    {
+        platform::UniqueFileHandle file(descriptor);
+        errno = EACCES;
+    }
+    EXPECT_EQ(errno, EACCES);
+    EXPECT_EQ(::fcntl(descriptor, F_GETFD), -1); // closed
+}
+
+class PlatformPosixEnvironment : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ::setenv("QUARNEL_TEST_HOME", "/opt/app", 1);
+        ::setenv("QUARNEL_TEST_EMPTY", "", 1);
+        ::unsetenv("QUARNEL_TEST_UNSET");
+    }
+    void TearDown() override
+    {
+        ::unsetenv("QUARNEL_TEST_HOME");
+        ::unsetenv("QUARNEL_TEST_EMPTY");
+    }
+};
+
+std::string expand(const char* text)
+{
+    const unsigned needed = platform::expandEnvironmentStrings(text, nullptr, 0);
+    std::string buffer(needed, '#');
+    EXPECT_EQ(platform::expandEnvironmentStrings(text, buffer.data(), needed), needed) << text;
+    EXPECT_EQ(std::strlen(buffer.c_str()) + 1, needed) << text;
+    return buffer.c_str();
+}
+
+TEST_F(PlatformPosixEnvironment, ExpandsSetVariablesAndLeavesTheRestAsWritten)
+{
+    struct Row {
+        const char* text;
+        const char* expected;
+    };
+    const Row rows[] = {
+        {"%QUARNEL_TEST_HOME%/lib/app.jar", "/opt/app/lib/app.jar"},
+        {"a%QUARNEL_TEST_HOME%%QUARNEL_TEST_HOME%b", "a/opt/app/opt/appb"},
+        {"[%QUARNEL_TEST_EMPTY%]", "[]"},
+        {"%QUARNEL_TEST_UNSET%/lib", "%QUARNEL_TEST_UNSET%/lib"},
+        {"%quarnel_test_home%", "%quarnel_test_home%"}, // names are case-sensitive here
+        {"%QUARNEL_TEST_UNSET%QUARNEL_TEST_HOME%", "%QUARNEL_TEST_UNSET%QUARNEL_TEST_HOME%"},
+        {"%QUARNEL_TEST_UNSET%%QUARNEL_TEST_HOME%", "%QUARNEL_TEST_UNSET%/opt/app"},
+        {"-Xmx50%", "-Xmx50%"},
+        {"%%", "%%"},
+        {"100%% %QUARNEL_TEST_HOME%", "100%% /opt/app"},
+        {"%", "%"},
+        {"", ""},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(expand(row.text), row.expected) << row.text;
+    }
+}
+
+TEST_F(PlatformPosixEnvironment, ExpansionIntoATooSmallBufferOnlyReportsTheSizeNeeded)
+{
+    const char* text = "%QUARNEL_TEST_HOME%/x"; // "/opt/app/x": 10 characters and the zero
+    EXPECT_EQ(platform::expandEnvironmentStrings(text, nullptr, 0), 11u);
+    char buffer[16];
+    std::memset(buffer, '#', sizeof buffer);
+    EXPECT_EQ(platform::expandEnvironmentStrings(text, buffer, 10), 11u);
+    EXPECT_EQ(buffer[0], '#');
+    EXPECT_EQ(platform::expandEnvironmentStrings(text, buffer, 11), 11u);
+    EXPECT_STREQ(buffer, "/opt/app/x");
+    EXPECT_EQ(buffer[11], '#');
+    EXPECT_EQ(platform::expandEnvironmentStrings(nullptr, buffer, sizeof buffer), 0u);
+}
+
+TEST_F(PlatformPosixEnvironment, SetsAndReadsVariables)
+{
+    ASSERT_TRUE(platform::setEnvironmentVariable("QUARNEL_TEST_HOME", "/srv/other"));
+    EXPECT_EQ(platform::environmentVariable("QUARNEL_TEST_HOME"), "/srv/other");
+    ASSERT_TRUE(platform::setEnvironmentVariable("QUARNEL_TEST_HOME", ""));
+    EXPECT_EQ(platform::environmentVariable("QUARNEL_TEST_HOME"), "");
+    EXPECT_NE(std::getenv("QUARNEL_TEST_HOME"), nullptr) << "an empty value still sets the variable";
+    EXPECT_EQ(platform::environmentVariable("QUARNEL_TEST_UNSET"), "");
+    EXPECT_FALSE(platform::setEnvironmentVariable("BAD=NAME", "x"));
+    EXPECT_EQ(platform::lastError(), EINVAL);
+}
+
+struct StackProbe {
+    std::size_t stackSize = 0;
+    unsigned exitCode = 0;
+};
+
+unsigned measureStack(void* parameter)
+{
+    auto* probe = static_cast<StackProbe*>(parameter);
+    pthread_attr_t attributes;
+    if (pthread_getattr_np(pthread_self(), &attributes) == 0) {
+        void* address = nullptr;
+        if (pthread_attr_getstack(&attributes, &address, &probe->stackSize) != 0) {
+            probe->stackSize = 0;
+        }
+        pthread_attr_destroy(&attributes);
+    }
+    return probe->exitCode;
+}
+
+TEST(PlatformPosixThread, RunsTheRoutineOnAStackOfTheSizeAskedAndReturnsItsExitCode)
+{
+    struct Row {
+        std::uint32_t stackSize;
+        std::size_t atLeast;
+        unsigned exitCode;
+    };
+    const Row rows[] = {
+        {2u * 1024 * 1024, 2u * 1024 * 1024, 42},
+        {8u * 1024 * 1024 + 1, 8u * 1024 * 1024 + 1, 0xFFFFFFFFu}, // rounded up to whole pages
+        {1, static_cast<std::size_t>(PTHREAD_STACK_MIN), 7},      // raised to the minimum
+        {0, 1, 3},                                                // the default
+    };
+    for (const Row& row : rows) {
+        StackProbe probe;
+        probe.exitCode = row.exitCode;
+        unsigned exitCode = 0;
+        ASSERT_TRUE(platform::runThread(row.stackSize, measureStack, &probe, exitCode)) << row.stackSize;
+        EXPECT_EQ(exitCode, row.exitCode) << row.stackSize;
+        EXPECT_GE(probe.stackSize, row.atLeast) << row.stackSize;
+    }
+}
+
+TEST(PlatformPosixLibrary, LoadsFindsAndExplainsFailures)
+{
+    EXPECT_EQ(platform::loadLibrary("/nonexistent/libjvm.so"), nullptr);
+    EXPECT_NE(platform::libraryErrorText().find("/nonexistent/libjvm.so"), std::string::npos)
+        << platform::libraryErrorText();
+
+    void* library = platform::loadLibrary("libc.so.6");
+    ASSERT_NE(library, nullptr) << platform::libraryErrorText();
+    EXPECT_EQ(platform::libraryErrorText(), "");
+    EXPECT_NE(platform::findSymbol(library, "getpid"), nullptr);
+    EXPECT_EQ(platform::findSymbol(library, "JNI_CreateJavaVM"), nullptr);
+    EXPECT_NE(platform::libraryErrorText().find("JNI_CreateJavaVM"), std::string::npos)
+        << platform::libraryErrorText();
+}
+
+TEST(PlatformPosixProcess, HandsOverTheArgumentsAfterTheProgram)
+{
+    char program[] = "/opt/app/launcher";
+    char first[] = "a b";
+    char second[] = "";
+    char* argv[] = {program, first, second, nullptr};
+    platform::initialiseProcess(3, argv);
+    EXPECT_EQ(platform::argumentsAfterProgram(), (std::vector<std::string>{"a b", ""}));
+    platform::initialiseProcess(1, argv);
+    EXPECT_TRUE(platform::argumentsAfterProgram().empty());
+}
+
+TEST(PlatformPosixProcess, KnowsItsOwnExecutable)
+{
+    std::string path = "untouched";
+    ASSERT_TRUE(platform::moduleFileName(path));
+    EXPECT_EQ(path, fs::canonical("/proc/self/exe").string());
+    EXPECT_TRUE(platform::fileExists(path));
+}
+
+TEST(PlatformPosixMemory, CountsAllPhysicalMemory)
+{
+    std::ifstream meminfo("/proc/meminfo");
+    std::string label;
+    std::uint64_t kilobytes = 0;
+    while (meminfo >> label && label != "MemTotal:") {
+        meminfo.ignore(1024, '\n');
+    }
+    ASSERT_TRUE(meminfo >> kilobytes);
+    const std::uint64_t total = platform::totalPhysicalMemory();
+    const std::uint64_t page = static_cast<std::uint64_t>(::sysconf(_SC_PAGE_SIZE));
+    EXPECT_LE(total, kilobytes * 1024);
+    EXPECT_GT(total + page, kilobytes * 1024);
+}
+
+} // namespace
