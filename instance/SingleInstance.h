@@ -1,0 +1,19 @@
+#pragma once
+// Single-instance coordination: a further start of the same launcher hands
+// its arguments to the running one.
+
+#include <string>
+
+class JavaLauncher;
+
+// Whether the configuration asks for coordination: "Single Instance" exactly
+// "yes" (lower case only), and never for a service.
+bool coordinationRequested(const std::string& iniPath) noexcept;
+
+// True: go on (first instance, handed-over second instance, or no
+// coordination). False: end with -1. Fails, silently, when the configuration
+// file's path cannot be derived, since this is the first reading of it.
+[[nodiscard]] bool setUpSingleInstance(JavaLauncher& launcher) noexcept;
+
+// Stops the listener and releases the shared block, if any.
+void stopSingleInstance(JavaLauncher& launcher) noexcept;

@@ -1,0 +1,51 @@
+#include "jre/InstallationOrder.h"
+
+#include <algorithm>
+
+void sortInstallations(std::vector<JreInstallation>& installations, const SelectionRules& rules)
+{
+    const bool favourServer = rules.jvmType == SelectionRules::favourServer;
+    // Each rule decides alone once the two differ in it; stable_sort keeps
+    // full ties in scan order.
+    std::stable_sort(installations.begin(), installations.end(),
+                     [&](const JreInstallation& a, const JreInstallation& b) {
+                         if (rules.jvmSourceFavour && a.favouredKind != b.favouredKind) {
+                             return a.favouredKind;
+                         }
+                         if (favourServer && a.hasServerVm != b.hasServerVm) {
+                             return a.hasServerVm;
+                         }
+                         return JavaVersion::compare(a.version, b.version) > 0;
+                     });
+}
+
+std::optional<JreInstallation> selectInstallation(std::vector<JreInstallation>& installations,
+                                                  const SelectionRules& rules)
+{
+    if (installations.empty()) {
+        return std::nullopt;
+    }
+    sortInstallations(installations, rules);
+    for (const std::string& entry : rules.preferredVersions) {
+        const JavaVersion pattern = JavaVersion::parse(entry, 0);
+        for (const JreInstallation& installation : installations) {
+            if (JavaVersion::matches(installation.version, pattern)) {
+                return installation;
+            }
+        }
+    }
+    return installations.front();
+}
+
+RequirementForm requirementForm(const JavaVersion& min, const JavaVersion& max) noexcept
+{
+    const bool minUnset = JavaVersion::isUnset(min);
+    const bool maxUnset = JavaVersion::isUnset(max);
+    if (minUnset) {
+        return maxUnset ? RequirementForm::Latest : RequirementForm::Maximum;
+    }
+    if (maxUnset) {
+        return RequirementForm::Minimum;
+    }
+    return JavaVersion::equals(min, max) ? RequirementForm::Exact : RequirementForm::Between;
+}

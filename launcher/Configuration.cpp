@@ -1,0 +1,121 @@
+#include "launcher/Configuration.h"
+
+#include "launcher/Errors.h"
+#include "launcher/JavaLauncher.h"
+#include "platform/AnsiText.h"
+#include "platform/System.h"
+#include "resources/StringIds.h"
+
+bool getModulePath(std::string& path) noexcept
+{
+    if (!platform::moduleFileName(path)) {
+        const int error = static_cast<int>(platform::lastError());
+        printErrorCode(platform::loadString(resources::IDS_WINDOWS_EXCEPTION),
+                       platform::loadString(resources::IDS_MODULE_PATH_FAILED), error);
+        return false;
+    }
+    return true;
+}
+
+bool iniPathFor(std::string_view modulePath, std::string& iniPath) noexcept
+{
+    const std::size_t dot = platform::findLastChar(modulePath, '.');
+    if (dot == std::string_view::npos) {
+        return false;
+    }
+    iniPath.assign(modulePath.substr(0, dot + 1));
+    iniPath += "ini";
+    return true;
+}
+
+bool getIniPath(std::string& iniPath) noexcept
+{
+    std::string modulePath;
+    return getModulePath(modulePath) && iniPathFor(modulePath, iniPath);
+}
+
+std::string readIniString(const std::string& iniPath, const char* sectionName, const char* key) noexcept
+{
+    // The profile call can only say "this may have been cut" by filling the
+    // buffer to one less than its size; grow until it says otherwise.
+    std::string buffer(256, '\0');
+    for (;;) {
+        const unsigned size = static_cast<unsigned>(buffer.size());
+        const unsigned length = platform::readProfileString(iniPath, sectionName, key, buffer.data(), size);
+        if (length != size - 1) {
+            buffer.resize(length);
+            return buffer;
+        }
+        buffer.assign(buffer.size() * 2, '\0');
+    }
+}
+
+void storePreferredVersions(JavaLauncher& launcher, std::string_view value)
+{
+    launcher.preferredVersions.clear();
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t semicolon = platform::findChar(value, ';', start);
+        if (semicolon == std::string_view::npos) {
+            launcher.preferredVersions.emplace_back(value.substr(start));
+            return;
+        }
+        launcher.preferredVersions.emplace_back(value.substr(start, semicolon - start));
+        start = semicolon + 1;
+    }
+}
+
+namespace {
+
+void storeJvmSource(JavaLauncher& launcher, const std::string& value) noexcept
+{
+    launcher.jvmSourceJdk = value == "favor_JDK" || value == "only_JDK";
+    launcher.jvmSourceJre = value == "favor_JRE" || value == "only_JRE";
+    if (!value.empty()) {
+        launcher.jvmSourceFavour = value == "favor_JRE" || value == "favor_JDK";
+    }
+}
+
+bool isYes(const std::string& value) noexcept { return platform::equalsIgnoringCase(value, "Yes"); }
+
+} // namespace
+
+bool readConfiguration(JavaLauncher& launcher) noexcept
+{
+    std::string ini;
+    if (!getIniPath(ini)) {
+        return false;
+    }
+    const auto read = [&ini](const char* sectionName, const char* key) {
+        return readIniString(ini, sectionName, key);
+    };
+
+    const std::string minimum = read(section::runtime, "Minimum Version");
+    launcher.minVersion = JavaVersion::lowerBound(minimum);
+    const std::string maximum = read(section::runtime, "Maximum Version");
+    launcher.maxVersion = JavaVersion::upperBound(maximum);
+
+    if (read(section::application, "Application Type") == "service") {
+        launcher.serviceMode = true;
+    }
+    storePreferredVersions(launcher, read(section::runtime, "Preferred versions"));
+    launcher.jrePath = read(section::runtime, "JRE Path");
+
+    const std::string jvmType = read(section::runtime, "JVM Type");
+    launcher.jvmType = jvmType == "server" ? JvmTypeServer
+                       : jvmType == "favor_server" ? JvmTypeFavourServer
+                                                   : JvmTypeDefault;
+    storeJvmSource(launcher, read(section::runtime, "JVM Source"));
+
+    launcher.mainClass = read(section::runtime, "Main Class");
+    if (launcher.mainClass.empty()) {
+        printError(platform::loadString(resources::IDS_NO_MAIN_CLASS));
+        return false;
+    }
+    platform::replaceChar(launcher.mainClass, '.', '/');
+
+    launcher.failureCheck = isYes(read(section::application, "Failure Check"));
+    launcher.overrideWorkingDir = isYes(read(section::application, "Override WorkingDir"));
+    launcher.systemPath = read(section::runtime, "System Path");
+    return true;
+}

@@ -1,0 +1,73 @@
+#include "launcher/Errors.h"
+
+#include "platform/System.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+namespace {
+
+std::string formatArgs(const char* format, std::va_list args) noexcept
+{
+    std::va_list measure;
+    va_copy(measure, args);
+    const int length = std::vsnprintf(nullptr, 0, format, measure);
+    va_end(measure);
+    if (length <= 0) {
+        return {};
+    }
+    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    std::vsnprintf(text.data(), text.size(), format, args);
+    text.pop_back();
+    return text;
+}
+
+// The formats come from our own string table, never from input.
+std::string formatAny(const char* format, ...) noexcept
+{
+    std::va_list args;
+    va_start(args, format);
+    std::string text = formatArgs(format, args);
+    va_end(args);
+    return text;
+}
+
+void printLine(const std::string& text) noexcept { platform::writeStandardOutput("Error: " + text + " \n"); }
+
+} // namespace
+
+std::string formatText(const char* format, ...) noexcept
+{
+    std::va_list args;
+    va_start(args, format);
+    std::string text = formatArgs(format, args);
+    va_end(args);
+    return text;
+}
+
+std::string formatString(const std::string& format, const std::string& first) noexcept
+{
+    return formatAny(format.c_str(), first.c_str());
+}
+
+std::string formatString(const std::string& format, const std::string& first, const std::string& second) noexcept
+{
+    return formatAny(format.c_str(), first.c_str(), second.c_str());
+}
+
+void printError(const std::string& text) noexcept { printLine(text); }
+
+void printErrorCode(const std::string& format, const std::string& text, int code) noexcept
+{
+    printLine(formatAny(format.c_str(), text.c_str(), code));
+}
+
+void printErrorReason(const std::string& format, const std::string& first, const std::string& second) noexcept
+{
+    printLine(formatString(format, first, second));
+}
+
+void printErrorArg(const std::string& format, const std::string& text) noexcept
+{
+    printLine(formatString(format, text));
+}

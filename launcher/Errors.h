@@ -1,0 +1,17 @@
+#pragma once
+// The launcher's failure reports: one "Error: %s \n" line (a report may span
+// two) on standard output, texts from the string table. A failing step
+// reports once, where it fails; its callers only pass the failure up.
+
+#include <string>
+
+void printError(const std::string& text) noexcept;
+void printErrorCode(const std::string& format, const std::string& text, int code) noexcept;
+void printErrorReason(const std::string& format, const std::string& first, const std::string& second) noexcept;
+void printErrorArg(const std::string& format, const std::string& text) noexcept;
+
+// printf-style formatting into a narrow string (the string table's formats).
+std::string formatText(const char* format, ...) noexcept __attribute__((format(printf, 1, 2)));
+// The same for a format that is not a literal (a string-table entry).
+std::string formatString(const std::string& format, const std::string& first) noexcept;
+std::string formatString(const std::string& format, const std::string& first, const std::string& second) noexcept;

@@ -1,0 +1,87 @@
+#include "launcher/JavaLauncher.h"
+
+#include "instance/SingleInstance.h"
+#include "jre/Discovery.h"
+#include "jvm/JvmHost.h"
+#include "launcher/CommandLine.h"
+#include "launcher/Configuration.h"
+#include "platform/AnsiText.h"
+#include "platform/System.h"
+
+namespace {
+
+void moveToLauncherFolder() noexcept
+{
+    std::string modulePath;
+    if (!getModulePath(modulePath)) {
+        return;
+    }
+    const std::string folder = workingFolderFor(modulePath);
+    if (!folder.empty()) {
+        (void)platform::setCurrentDirectory(folder); // a failure leaves the directory as it was
+    }
+}
+
+} // namespace
+
+std::string workingFolderFor(std::string_view modulePath)
+{
+    const std::size_t separator = platform::findLastChar(modulePath, platform::pathSeparator);
+    if (separator == std::string_view::npos || separator == 0) {
+        return {};
+    }
+    return std::string(modulePath.substr(0, separator));
+}
+
+bool JavaLauncher::initialize() noexcept
+{
+    parseCommandLine(*this);
+    if (!setUpSingleInstance(*this)) {
+        return false;
+    }
+    if (singleInstance && !isFirstInstance) {
+        return true; // handed over: nothing else to read or find
+    }
+    if (!readConfiguration(*this)) {
+        return false;
+    }
+    if (overrideWorkingDir) {
+        moveToLauncherFolder();
+    }
+    return locateJvm(*this);
+}
+
+int JavaLauncher::run() noexcept
+{
+    if (singleInstance && !isFirstInstance) {
+        return 0;
+    }
+    preparePaths(*this);
+    if (!loadJvmLibrary(*this)) {
+        return -1;
+    }
+    if (!buildJvmOptions(*this)) {
+        return -1;
+    }
+    return runJavaThread(*this) == 0 ? 0 : -1;
+}
+
+void JavaLauncher::cleanup() noexcept
+{
+    if (javaVm != nullptr) {
+        javaVm->DestroyJavaVM();
+        javaVm = nullptr;
+        mainEnv = nullptr;
+    }
+    stopSingleInstance(*this);
+    jvmPath.clear();
+    mainClass.clear();
+    arguments.clear();
+    jvmOptions.clear();
+    preferredVersions.clear();
+    jrePath.clear();
+    libraryPath.clear();
+    outputFile.clear();
+    errorFile.clear();
+    systemPath.clear();
+}

@@ -1,0 +1,78 @@
+#pragma once
+// The one launcher object: all run state of a launch, created by the process
+// entry and alive until the process ends. Subsystems read and write its
+// fields directly; each field's comment names who writes it.
+
+#include "jre/JavaVersion.h"
+#include "platform/Handles.h"
+
+#include <jni.h>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+using CreateJavaVmFunction = jint(JNICALL*)(JavaVM**, void**, void*);
+using GetDefaultJavaVmInitArgsFunction = jint(JNICALL*)(void*);
+
+enum JvmType : std::int32_t {
+    JvmTypeDefault = 0,
+    JvmTypeServer = 1,      // "server"
+    JvmTypeFavourServer = 2 // "favor_server"
+};
+
+// The folder "Override WorkingDir" moves to: the module path before its last
+// separator, so relative configuration paths are taken from the launcher's
+// folder. For a launcher directly in a drive's root that is the bare drive
+// designator ("C:"). Empty when the path has no separator or starts with one.
+std::string workingFolderFor(std::string_view modulePath);
+
+class JavaLauncher {
+public:
+    JavaLauncher() = default;
+    JavaLauncher(const JavaLauncher&) = delete;
+    JavaLauncher& operator=(const JavaLauncher&) = delete;
+
+    // True when the process may go on; false when it must end with -1.
+    [[nodiscard]] bool initialize() noexcept;
+    // 0, or -1 when a step failed (already reported).
+    [[nodiscard]] int run() noexcept;
+    // Called exactly once, on every path: destroys the JVM (which waits for
+    // the Java program's non-daemon threads) before the single-instance
+    // listener stops, because forwarding threads may still be inside Java.
+    void cleanup() noexcept;
+
+    std::int32_t jvmType = JvmTypeDefault;       // configuration
+    std::string jvmPath;                         // discovery: the JVM library to load
+    JavaVM* javaVm = nullptr;                    // written by the Java thread
+    JNIEnv* mainEnv = nullptr;                   // valid on the Java thread only
+    std::string mainClass;                       // configuration, "." replaced by "/"
+    JavaVersion minVersion;                      // configuration
+    JavaVersion maxVersion;                      // configuration
+    std::vector<std::string> arguments;          // command line (and service start arguments)
+    bool serviceMode = false;                    // configuration
+    bool jvmSourceJdk = false;                   // configuration
+    bool jvmSourceJre = false;                   // configuration
+    bool jvmSourceFavour = true;                 // configuration
+    std::vector<std::string> jvmOptions;         // option assembly
+    std::vector<std::string> preferredVersions;  // configuration
+    std::string jrePath;                         // configuration
+    std::string libraryPath;                     // option assembly
+#ifdef _WIN32
+    // Single-instance coordination (Windows only for now).
+    platform::UniqueMappedView instanceBlock;
+    platform::UniqueHandle mappingHandle;
+    platform::UniqueHandle listenerThread;
+#endif
+    bool isFirstInstance = false;                // single-instance set-up
+    bool singleInstance = false;                 // single-instance set-up
+    std::string outputFile;                      // option assembly
+    std::string errorFile;                       // option assembly
+    std::string systemPath;                      // configuration
+    bool failureCheck = false;                   // configuration
+    bool overrideWorkingDir = false;             // configuration
+    std::uint32_t mainThreadStackSize = 0;       // option assembly (-Xss) or the JVM's default
+    CreateJavaVmFunction createJavaVm = nullptr; // JVM library
+    GetDefaultJavaVmInitArgsFunction getDefaultJavaVmInitArgs = nullptr;
+};

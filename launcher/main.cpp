@@ -1,0 +1,26 @@
+// Process entry: wires the launch sequence and decides the exit code.
+
+#include "launcher/JavaLauncher.h"
+#include "platform/System.h"
+#include "service/ServiceHost.h"
+
+int main(int argc, char** argv)
+{
+    JavaLauncher launcher;
+    ServiceHost serviceHost;
+    ServiceHost::publish(&serviceHost);
+    platform::initialiseProcess(argc, argv);
+
+    int result;
+    if (!launcher.initialize()) {
+        result = -1;
+    } else if (launcher.serviceMode) {
+        result = serviceHost.bind(launcher) ? serviceHost.dispatch() : -1;
+    } else {
+        result = launcher.run();
+    }
+
+    serviceHost.releaseName();
+    launcher.cleanup();
+    return result;
+}

@@ -1,0 +1,15 @@
+#!/bin/sh
+# Builds the launcher three ways and leaves the shipped executables in dist/:
+#   dist/x86/quarnel.exe        32-bit Windows console program
+#   dist/x64/quarnel.exe        64-bit Windows console program
+#   dist/linux-x64/quarnel      Linux executable
+set -e
+root=$(cd "$(dirname "$0")/.." && pwd)
+build() { # folder, extra cmake arguments...
+    dir=$1; shift
+    cmake -S "$root" -B "$root/build/$dir" -G Ninja "$@" >/dev/null
+    cmake --build "$root/build/$dir"
+}
+build x86 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" -DQUARNEL_TESTS=OFF -DQUARNEL_DIST="$root/dist/x86"
+build x64 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" -DQUARNEL_DIST="$root/dist/x64"
+build linux -DQUARNEL_DIST="$root/dist/linux-x64"

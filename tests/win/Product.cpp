@@ -1,0 +1,163 @@
+#include "Product.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+namespace {
+
+// Windows path of a file named by its Unix path (wine maps / to Z:).
+std::string fromUnixPath(std::string path)
+{
+    for (char& c : path) {
+        if (c == '/') {
+            c = '\\';
+        }
+    }
+    return "Z:" + path;
+}
+
+HANDLE inheritableFile(const std::string& path)
+{
+    SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
+    return CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa, CREATE_ALWAYS,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+} // namespace
+
+std::string buildFolder()
+{
+    std::string exe = fromUnixPath(QUARNEL_EXE);
+    return exe.substr(0, exe.find_last_of('\\') + 1);
+}
+
+void removeTree(const std::string& folder)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::string name = found.cFileName;
+            if (name == "." || name == "..") {
+                continue;
+            }
+            const std::string path = folder + "\\" + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                removeTree(path);
+            } else {
+                SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileA(path.c_str());
+            }
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryA(folder.c_str());
+}
+
+void makeFolders(const std::string& folder)
+{
+    for (std::size_t at = folder.find('\\', 3); at != std::string::npos; at = folder.find('\\', at + 1)) {
+        CreateDirectoryA(folder.substr(0, at).c_str(), nullptr);
+    }
+    CreateDirectoryA(folder.c_str(), nullptr);
+}
+
+Product::Product(const std::string& name, const std::string& exeName)
+    : folder_("C:\\qt\\" + name + "\\"), exeName_(exeName)
+{
+    removeTree(folder_.substr(0, folder_.size() - 1));
+    makeFolders(folder_.substr(0, folder_.size() - 1));
+    const std::string exe = exePath();
+    const std::size_t slash = exe.find_last_of('\\');
+    makeFolders(exe.substr(0, slash));
+    if (!CopyFileA(fromUnixPath(QUARNEL_EXE).c_str(), exe.c_str(), FALSE)) {
+        ADD_FAILURE() << "cannot copy the launcher to " << exe << ": " << GetLastError();
+    }
+}
+
+std::string Product::iniPath() const
+{
+    const std::string exe = exePath();
+    return exe.substr(0, exe.find_last_of('.')) + ".ini";
+}
+
+std::string Product::absolute(const std::string& path) const
+{
+    return path.size() > 1 && path[1] == ':' ? path : folder_ + path;
+}
+
+void Product::write(const std::string& path, const std::string& text) const
+{
+    const std::string full = absolute(path);
+    makeFolders(full.substr(0, full.find_last_of('\\')));
+    HANDLE file = CreateFileA(full.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << full;
+    DWORD written = 0;
+    WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+std::string Product::read(const std::string& path) const
+{
+    HANDLE file = CreateFileA(absolute(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return {};
+    }
+    std::string text;
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) {
+        text.append(buffer, got);
+    }
+    CloseHandle(file);
+    return text;
+}
+
+bool Product::exists(const std::string& path) const
+{
+    return GetFileAttributesA(absolute(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+LaunchResult Product::run(const std::string& commandLine, const std::string& workingDir) const
+{
+    LaunchResult result;
+    const std::string outPath = folder_ + "~stdout", errPath = folder_ + "~stderr";
+    HANDLE out = inheritableFile(outPath);
+    HANDLE err = inheritableFile(errPath);
+
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    si.hStdOutput = out;
+    si.hStdError = err;
+    PROCESS_INFORMATION pi{};
+    std::string line = commandLine; // CreateProcessA may write into it
+    const std::string exe = exePath();
+    const BOOL started = CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                        workingDir.empty() ? folder_.c_str() : workingDir.c_str(), &si, &pi);
+    CloseHandle(out);
+    CloseHandle(err);
+    if (!started) {
+        ADD_FAILURE() << "cannot start " << exe << ": " << GetLastError();
+        return result;
+    }
+    if (WaitForSingleObject(pi.hProcess, 60000) != WAIT_OBJECT_0) {
+        TerminateProcess(pi.hProcess, 1);
+        ADD_FAILURE() << "the launcher did not end within a minute";
+    }
+    DWORD code = 0;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+    result.exitCode = static_cast<int>(code);
+    result.out = read(outPath);
+    result.err = read(errPath);
+    return result;
+}
+
+LaunchResult Product::start(const std::string& arguments) const
+{
+    return run("\"" + exePath() + "\"" + (arguments.empty() ? "" : " " + arguments));
+}

@@ -1,0 +1,48 @@
+#pragma once
+// A product folder for one functional test: the launcher copied under the
+// product's name into a scratch folder of its own, files beside it, and a run
+// with an exact raw command line that captures what the launcher leaves.
+
+#include <string>
+
+struct LaunchResult {
+    std::string out;   // bytes on standard output
+    std::string err;   // bytes on standard error
+    int exitCode = 0;  // as the launcher returned it (-1 for 0xFFFFFFFF)
+};
+
+class Product {
+public:
+    // A fresh folder C:\qt\<name>\ holding the launcher as `exeName`.
+    explicit Product(const std::string& name, const std::string& exeName = "app.exe");
+
+    const std::string& folder() const { return folder_; }      // ends in a backslash
+    std::string exePath() const { return folder_ + exeName_; }
+    // The configuration file beside the launcher (exe name with "ini").
+    std::string iniPath() const;
+
+    void writeIni(const std::string& text) const { write(iniPath(), text); }
+    // Paths are relative to the product folder unless they start with a drive.
+    void write(const std::string& path, const std::string& text) const;
+    std::string read(const std::string& path) const;
+    bool exists(const std::string& path) const;
+
+    // Starts the launcher with exactly `commandLine` as its raw command line
+    // (the program name is whatever the line says) and waits for it.
+    LaunchResult run(const std::string& commandLine, const std::string& workingDir = "") const;
+    // The usual start: the quoted full path, then `arguments` verbatim.
+    LaunchResult start(const std::string& arguments = "") const;
+
+private:
+    std::string absolute(const std::string& path) const;
+
+    std::string folder_;
+    std::string exeName_;
+};
+
+// Folder of the built launcher and test libraries (ends in a backslash).
+std::string buildFolder();
+// Removes a folder and everything below it; fine when it is missing.
+void removeTree(const std::string& folder);
+// Creates every missing folder of the path.
+void makeFolders(const std::string& folder);
