@@ -1,10 +1,92 @@
 #pragma once
 // Finding the JVM library: the configured folder, a runtime beside the
-// launcher, then the registered runtimes; the JRE Not Found dialog when none
-// fits.
+// launcher, then the installed runtimes (those registered in the registry on
+// Windows, the development kits under /usr/lib/jvm on Linux); when none fits,
+// the user is asked for a folder.
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "jre/InstallationOrder.h"
+#include "jre/JreInstallation.h"
 
 class JavaLauncher;
 
-// True with launcher.jvmPath set, or when the dialog was confirmed; false when
-// no runtime was found and the user did not confirm one.
+// The user's answer when asked for a runtime folder.
+struct JreChoice {
+    bool confirmed = false;
+    std::string jreFolder;      // ends in a separator
+    std::string jvmLibraryPath; // that folder's JVM library; may be empty
+};
+// Asks the user for a runtime, given the message that names what is required
+// and the configured JVM type.
+using JreChooser = std::function<JreChoice(const std::string& message, int jvmType)>;
+
+// True with launcher.jvmPath set, or when the user confirmed a folder; false
+// when no runtime was found and the user did not confirm one. Asks through
+// the JRE Not Found dialog on Windows; on Linux, which has no dialog, prints
+// the message as an error instead.
 [[nodiscard]] bool locateJvm(JavaLauncher& launcher) noexcept;
+// The same, asking `choose`. A confirmed folder is written to the
+// configuration file as "JRE Path" (a failed write is ignored), and
+// launcher.jvmPath becomes the choice's library, even when that is empty.
+[[nodiscard]] bool locateJvm(JavaLauncher& launcher, const JreChooser& choose) noexcept;
+
+// The installed runtime that the launcher's bounds, "JVM Source", JVM type and
+// preferred versions choose; nothing when none qualifies.
+std::optional<JreInstallation> findInstalledJre(const JavaLauncher& launcher) noexcept;
+
+// The ranking settings of the launcher's configuration.
+SelectionRules selectionRulesOf(const JavaLauncher& launcher);
+
+// The required versions in words, such as "minimum version 1.6".
+std::string buildRequirementText(const JavaLauncher& launcher) noexcept;
+// What the user is told when no runtime fits: the requirement text inside
+// string 206 for the server JVM type, inside string 207 otherwise.
+std::string jreNotFoundMessage(const JavaLauncher& launcher) noexcept;
+
+#ifdef _WIN32
+// Keys under HKEY_LOCAL_MACHINE whose version-named subkeys name a
+// development kit's or a runtime's folder in their "JavaHome" value.
+inline constexpr const char* developmentKitKey = "Software\\JavaSoft\\Java Development Kit\\";
+inline constexpr const char* runtimeKey = "Software\\JavaSoft\\Java Runtime Environment\\";
+
+// Appends the installations registered under `keyPath` whose version lies
+// within the bounds and whose folder holds a JVM library, in the order the
+// registry enumerates them. A key that cannot be opened adds nothing.
+void scanRegistryKey(const JavaLauncher& launcher, const std::string& keyPath,
+                     std::vector<JreInstallation>& installations) noexcept;
+// The runtime folder of the subkey `subkeyName` of `keyPath` (a development
+// kit's "jre" folder), and whether resolving it found the server VM. False
+// when the subkey, its "JavaHome" or a JVM library is missing; the outputs
+// are then left untouched.
+[[nodiscard]] bool readInstallation(const JavaLauncher& launcher, const std::string& keyPath,
+                                    const std::string& subkeyName, std::string& home, bool& hasServerVm) noexcept;
+#else
+// Where the system's package manager installs development kits.
+inline constexpr const char* jdkRoot = "/usr/lib/jvm/";
+
+// findInstalledJre over the development kits directly under `root` (ending
+// in '/').
+std::optional<JreInstallation> findInstalledJreUnder(const JavaLauncher& launcher, const std::string& root) noexcept;
+// Appends the kits directly under `root` (ending in '/') whose "release" file
+// names a version within the bounds and whose runtime holds a JVM library, in
+// name order, each runtime once however many links lead to it.
+void scanJdkFolders(const JavaLauncher& launcher, const std::string& root,
+                    std::vector<JreInstallation>& installations) noexcept;
+
+// The JAVA_VERSION value of a runtime's "release" text, without its quotes.
+// False, with `version` untouched, when there is no such line.
+[[nodiscard]] bool releaseVersion(std::string_view releaseText, std::string& version);
+
+struct FolderEntry {
+    std::string name;      // as listed in the folder
+    std::string canonical; // the folder it leads to, links resolved
+};
+// The names to scan, in name order: one per canonical folder, preferring the
+// entry named like that folder itself over the links that lead to it.
+std::vector<std::string> distinctFolders(std::vector<FolderEntry> entries);
+#endif

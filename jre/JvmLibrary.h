@@ -8,6 +8,10 @@
 // hasServerVm only when a library is found.
 std::string resolveJvmLibrary(const std::string& home, int jvmType, bool& hasServerVm) noexcept;
 
+// The folder path ending in a separator: one is appended unless the last
+// character (not byte: a double-byte character may end in 0x5C) is one.
+std::string withTrailingSeparator(std::string folder);
+
 // The runtime marker lies in the folder (ending in a separator).
 bool isJreHome(const std::string& folder) noexcept;
 
@@ -22,7 +26,8 @@ std::string privateJreBeside(const std::string& modulePath) noexcept;
 [[nodiscard]] bool findPrivateJre(std::string& folder) noexcept;
 
 // The runtime home of a JVM library path: three path components removed
-// (D:\rt from D:\rt\bin\server\jvm.dll), no trailing separator.
+// (D:\rt from D:\rt\bin\server\jvm.dll), no trailing separator. On Linux a
+// library in a Java 8 runtime's lib/<arch>/ folder loses four.
 std::string jreHomeOf(const std::string& jvmLibraryPath);
 
 // QUARNEL_JVM_PATH and QUARNEL_JVM_HOME for the Java program.

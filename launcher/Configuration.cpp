@@ -50,21 +50,6 @@ std::string readIniString(const std::string& iniPath, const char* sectionName, c
     }
 }
 
-void storePreferredVersions(JavaLauncher& launcher, std::string_view value)
-{
-    launcher.preferredVersions.clear();
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t semicolon = platform::findChar(value, ';', start);
-        if (semicolon == std::string_view::npos) {
-            launcher.preferredVersions.emplace_back(value.substr(start));
-            return;
-        }
-        launcher.preferredVersions.emplace_back(value.substr(start, semicolon - start));
-        start = semicolon + 1;
-    }
-}
-
 namespace {
 
 void storeJvmSource(JavaLauncher& launcher, const std::string& value) noexcept
@@ -98,7 +83,7 @@ bool readConfiguration(JavaLauncher& launcher) noexcept
     if (read(section::application, "Application Type") == "service") {
         launcher.serviceMode = true;
     }
-    storePreferredVersions(launcher, read(section::runtime, "Preferred versions"));
+    launcher.preferredVersions = splitPreferredVersions(read(section::runtime, "Preferred versions"));
     launcher.jrePath = read(section::runtime, "JRE Path");
 
     const std::string jvmType = read(section::runtime, "JVM Type");

@@ -30,6 +30,3 @@ std::string readIniString(const std::string& iniPath, const char* sectionName, c
 // Fills the launcher's configuration fields. False when the file cannot be
 // derived or "Main Class" is missing (reported).
 [[nodiscard]] bool readConfiguration(JavaLauncher& launcher) noexcept;
-
-// "Preferred versions" cut at every ";"; nothing trimmed, empty entries kept.
-void storePreferredVersions(JavaLauncher& launcher, std::string_view value);

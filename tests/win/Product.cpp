@@ -161,3 +161,18 @@ LaunchResult Product::start(const std::string& arguments) const
 {
     return run("\"" + exePath() + "\"" + (arguments.empty() ? "" : " " + arguments));
 }
+
+std::string Product::installJvm(const std::string& runtimeFolder, const std::string& script,
+                                const std::string& library) const
+{
+    const std::string home = absolute(runtimeFolder);
+    const std::string bin = home + "bin\\client\\";
+    makeFolders(bin.substr(0, bin.size() - 1));
+    if (!CopyFileA((buildFolder() + library).c_str(), (bin + "jvm.dll").c_str(), FALSE)) {
+        ADD_FAILURE() << "cannot copy the test JVM: " << GetLastError();
+    }
+    write(home + "bin\\java.dll", "");
+    write(bin + "fakejvm.ini", script);
+    DeleteFileA((bin + "fakejvm.log").c_str());
+    return home;
+}

@@ -33,6 +33,14 @@ public:
     // The usual start: the quoted full path, then `arguments` verbatim.
     LaunchResult start(const std::string& arguments = "") const;
 
+    // Puts the test-double JVM into `runtimeFolder` (relative to the product,
+    // ending in a backslash) as its bin\client\jvm.dll, scripted by
+    // `script` (the double's fakejvm.ini). Returns the folder's full path.
+    std::string installJvm(const std::string& runtimeFolder, const std::string& script,
+                           const std::string& library = "jvm.dll") const;
+    // What the double recorded in that runtime folder.
+    std::string jvmLog(const std::string& runtimeFolder) const { return read(runtimeFolder + "bin\\client\\fakejvm.log"); }
+
 private:
     std::string absolute(const std::string& path) const;
 
