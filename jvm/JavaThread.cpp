@@ -1,0 +1,96 @@
+#include "jvm/JavaThread.h"
+
+#include "jvm/JavaStrings.h"
+#include "jvm/JvmLoader.h"
+#include "jvm/UncaughtException.h"
+#include "launcher/Errors.h"
+#include "launcher/JavaLauncher.h"
+#include "platform/System.h"
+#include "resources/StringIds.h"
+
+namespace {
+
+unsigned threadEntry(void* launcher) { return javaThreadMain(static_cast<JavaLauncher*>(launcher)); }
+
+// Looks the main class and main up and calls it; false when that could not
+// be done (reported). Leaves no exception pending when it returns true.
+bool callMain(JavaLauncher& launcher, JNIEnv* env) noexcept
+{
+    jstring className = newJavaString(env, launcher.mainClass);
+    if (className == nullptr) {
+        printErrorArg(platform::loadString(resources::IDS_MAIN_CLASS_STRING_FAILED), launcher.mainClass);
+        return false;
+    }
+    // Through a Java string, so that a name outside ASCII reaches FindClass
+    // as the modified UTF-8 it expects rather than in the ANSI code page.
+    const char* utfName = env->GetStringUTFChars(className, nullptr);
+    if (utfName == nullptr) {
+        env->ExceptionDescribe();
+        return false;
+    }
+    const std::string name = utfName;
+    jclass mainClass = env->FindClass(utfName);
+    env->ReleaseStringUTFChars(className, utfName);
+    if (mainClass == nullptr) {
+        env->ExceptionDescribe();
+        printErrorArg(platform::loadString(resources::IDS_MAIN_CLASS_NOT_FOUND), name);
+        return false;
+    }
+
+    const jmethodID main = env->GetStaticMethodID(mainClass, "main", "([Ljava/lang/String;)V");
+    if (main == nullptr) {
+        // The JVM's own description says more than our line would.
+        if (env->ExceptionOccurred() != nullptr) {
+            env->ExceptionDescribe();
+        } else {
+            printError(platform::loadString(resources::IDS_NO_MAIN_METHOD));
+        }
+        return false;
+    }
+    jobjectArray arguments = newJavaStringArray(env, launcher.arguments);
+    if (arguments == nullptr) {
+        env->ExceptionDescribe();
+        return false;
+    }
+
+    env->CallStaticVoidMethod(mainClass, main, arguments);
+    jthrowable thrown = env->ExceptionOccurred();
+    if (thrown != nullptr) {
+        handleUncaughtException(launcher, thrown);
+    }
+    return true;
+}
+
+} // namespace
+
+std::uint32_t runJavaThread(JavaLauncher& launcher) noexcept
+{
+    if (launcher.mainThreadStackSize == 0) {
+        launcher.mainThreadStackSize = queryDefaultJavaStackSize(launcher);
+    }
+    unsigned exitCode = 1;
+    if (!platform::runThread(launcher.mainThreadStackSize, threadEntry, &launcher, exitCode)) {
+        // No thread of our own: the primary thread's stack will have to do.
+        exitCode = javaThreadMain(&launcher);
+    }
+    return exitCode;
+}
+
+std::uint32_t javaThreadMain(JavaLauncher* launcher) noexcept
+{
+    if (launcher == nullptr) {
+        return 1;
+    }
+    if (!createJvm(*launcher)) {
+        return 1;
+    }
+    return invokeMain(*launcher) ? 0 : 1;
+}
+
+bool invokeMain(JavaLauncher& launcher) noexcept
+{
+    const bool called = callMain(launcher, launcher.mainEnv);
+    // An attached native thread must detach before it ends, whatever happened.
+    const bool detached = launcher.javaVm->DetachCurrentThread() == JNI_OK;
+    return called && detached;
+}

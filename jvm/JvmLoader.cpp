@@ -1,0 +1,154 @@
+#include "jvm/JvmLoader.h"
+
+#include "jre/JvmLibrary.h"
+#include "jvm/Redirection.h"
+#include "launcher/Errors.h"
+#include "launcher/JavaLauncher.h"
+#include "platform/System.h"
+#include "resources/StringIds.h"
+
+#include <cstdio>
+#include <cstdarg>
+#include <vector>
+
+namespace {
+
+// The JNI 1.1 argument block, gone from current jni.h. Only its version and
+// javaStackSize matter to us, but the library writes the whole layout.
+struct JDK1_1InitArgs {
+    jint version;
+    char** properties;
+    jint checkSource;
+    jint nativeStackSize;
+    jint javaStackSize;
+    jint minHeapSize;
+    jint maxHeapSize;
+    jint verifyMode;
+    char* classpath;
+    jint(JNICALL* vfprintf)(FILE* fp, const char* format, va_list args);
+    void(JNICALL* exit)(jint code);
+    void(JNICALL* abort)(void);
+    jint enableClassGC;
+    jint enableVerboseGC;
+    jint disableAsyncGC;
+    jint verbose;
+    jboolean debugging;
+    jint debugPort;
+};
+
+void reportLoadFailure(const std::string& jvmPath) noexcept
+{
+    const int error = static_cast<int>(platform::lastError());
+#ifdef _WIN32
+    const std::string& subject = jvmPath;
+#else
+    // dlopen's own text says why (a missing file, a wrong architecture, an
+    // unresolved symbol), which errno alone cannot; it starts with the path.
+    std::string subject = platform::libraryErrorText();
+    if (subject.empty()) {
+        subject = jvmPath;
+    } else if (subject.compare(0, jvmPath.size(), jvmPath) != 0) {
+        subject = jvmPath + ": " + subject;
+    }
+#endif
+    printErrorCode(platform::loadString(resources::IDS_LOAD_JVM_FAILED), subject, error);
+}
+
+void reportMissingEntryPoint() noexcept
+{
+    const int error = static_cast<int>(platform::lastError());
+    printErrorCode(platform::loadString(resources::IDS_WINDOWS_EXCEPTION),
+                   platform::loadString(resources::IDS_NO_CREATE_JAVA_VM), error);
+}
+
+} // namespace
+
+bool loadJvmLibrary(JavaLauncher& launcher) noexcept
+{
+    void* library = platform::loadLibrary(launcher.jvmPath);
+    if (library == nullptr) {
+        reportLoadFailure(launcher.jvmPath);
+        return false;
+    }
+    void* create = platform::findSymbol(library, "JNI_CreateJavaVM");
+    if (create == nullptr) {
+        reportMissingEntryPoint();
+        return false;
+    }
+    void* defaults = platform::findSymbol(library, "JNI_GetDefaultJavaVMInitArgs");
+    if (defaults == nullptr) {
+        reportMissingEntryPoint();
+        return false;
+    }
+    launcher.createJavaVm = reinterpret_cast<CreateJavaVmFunction>(create);
+    launcher.getDefaultJavaVmInitArgs = reinterpret_cast<GetDefaultJavaVmInitArgsFunction>(defaults);
+    publishJvmEnvironment(launcher.jvmPath);
+    return true;
+}
+
+unsigned jniFailureReasonId(jint result) noexcept
+{
+    switch (result) {
+    case JNI_ERR:
+        return resources::IDS_JNI_ERR;
+    case JNI_EDETACHED:
+        return resources::IDS_JNI_EDETACHED;
+    case JNI_EVERSION:
+        return resources::IDS_JNI_EVERSION;
+    case JNI_ENOMEM:
+        return resources::IDS_JNI_ENOMEM;
+    case JNI_EEXIST:
+        return resources::IDS_JNI_EEXIST;
+    case JNI_EINVAL:
+        return resources::IDS_JNI_EINVAL;
+    default:
+        return 0;
+    }
+}
+
+bool createJvm(JavaLauncher& launcher) noexcept
+{
+    std::vector<JavaVMOption> options(launcher.jvmOptions.size());
+    for (std::size_t i = 0; i < options.size(); ++i) {
+        // The JVM copies what it keeps; the strings outlive the call.
+        options[i].optionString = const_cast<char*>(launcher.jvmOptions[i].c_str());
+        options[i].extraInfo = nullptr;
+    }
+    JavaVMInitArgs args{};
+    args.version = JNI_VERSION_1_2;
+    args.nOptions = static_cast<jint>(options.size());
+    args.options = options.empty() ? nullptr : options.data();
+    args.ignoreUnrecognized = JNI_FALSE;
+
+    JavaVM* vm = nullptr;
+    JNIEnv* env = nullptr;
+    const jint result = launcher.createJavaVm(&vm, reinterpret_cast<void**>(&env), &args);
+    if (result != JNI_OK) {
+        const unsigned reason = jniFailureReasonId(result);
+        printErrorReason(platform::loadString(resources::IDS_JNI_EXCEPTION),
+                         platform::loadString(resources::IDS_CREATE_JVM_FAILED),
+                         reason == 0 ? std::string() : platform::loadString(reason));
+        return false;
+    }
+    launcher.javaVm = vm;
+    launcher.mainEnv = env;
+
+    // A failed redirection was described by the JVM and leaves that stream
+    // where it was; the program still runs.
+    if (!launcher.outputFile.empty()) {
+        static_cast<void>(redirectStandardOutput(launcher));
+    }
+    if (!launcher.errorFile.empty()) {
+        static_cast<void>(redirectStandardError(launcher));
+    }
+    return true;
+}
+
+std::uint32_t queryDefaultJavaStackSize(JavaLauncher& launcher) noexcept
+{
+    JDK1_1InitArgs args{};
+    args.version = JNI_VERSION_1_1;
+    // Current JVMs refuse version 1.1 yet still fill in the stack size.
+    static_cast<void>(launcher.getDefaultJavaVmInitArgs(&args));
+    return args.javaStackSize > 0 ? static_cast<std::uint32_t>(args.javaStackSize) : 0;
+}

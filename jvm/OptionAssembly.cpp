@@ -1,0 +1,152 @@
+#include "jvm/OptionAssembly.h"
+
+#include "jre/JvmLibrary.h"
+#include "jvm/OptionText.h"
+#include "launcher/Configuration.h"
+#include "launcher/Errors.h"
+#include "launcher/JavaLauncher.h"
+#include "platform/AnsiText.h"
+#include "platform/System.h"
+#include "resources/StringIds.h"
+
+#include <cstring>
+
+namespace {
+
+#ifdef _WIN32
+// Windows looks for DLLs and programs along the same variable.
+constexpr const char* librarySearchVariable = "Path";
+constexpr const char* programSearchVariable = "Path";
+#else
+// Linux finds native libraries through LD_LIBRARY_PATH (Java's default
+// library path starts from it too) and programs through PATH.
+constexpr const char* librarySearchVariable = "LD_LIBRARY_PATH";
+constexpr const char* programSearchVariable = "PATH";
+#endif
+
+// "%NAME%" when the variable is set, else empty: an unset reference would
+// stay in the text as written and reach the JVM as a bogus folder.
+std::string referenceIfSet(const char* name)
+{
+    if (platform::environmentVariable(name).empty()) {
+        return {};
+    }
+    return std::string("%") + name + "%";
+}
+
+// The module path up to and including its last separator.
+std::string folderOf(const std::string& path)
+{
+    const std::size_t separator = platform::findLastChar(path, platform::pathSeparator);
+    return separator == std::string::npos ? std::string() : path.substr(0, separator + 1);
+}
+
+bool endsWith(const std::string& text, char c)
+{
+    return !text.empty() && platform::findLastChar(text, c) == text.size() - 1;
+}
+
+void addLibraryPathOption(JavaLauncher& launcher, const std::string& modulePath)
+{
+    std::string searchPath = joinSearchPath({launcher.libraryPath, folderOf(modulePath), ".",
+                                             referenceIfSet(librarySearchVariable),
+                                             jreHomeOf(launcher.jvmPath) + platform::pathSeparator + "lib"},
+                                            platform::pathListSeparator);
+    expandEnvironment(searchPath);
+    // First in the list: the class path and the parameters follow it.
+    launcher.jvmOptions.insert(launcher.jvmOptions.begin(), "-Djava.library.path=" + searchPath);
+}
+
+void extendProgramSearchPath(const std::string& systemPath)
+{
+    const std::string current = referenceIfSet(programSearchVariable);
+    std::string value = current.empty() ? systemPath : current + platform::pathListSeparator + systemPath;
+    expandEnvironment(value);
+    // Not reported: the JVM may well find everything without the extension.
+    static_cast<void>(platform::setEnvironmentVariable(programSearchVariable, value));
+}
+
+} // namespace
+
+void expandEnvironment(std::string& text) noexcept
+{
+    const unsigned needed = platform::expandEnvironmentStrings(text.c_str(), nullptr, 0);
+    if (needed == 0) {
+        return;
+    }
+    std::string expanded(needed, '\0');
+    const unsigned written = platform::expandEnvironmentStrings(text.c_str(), expanded.data(), needed);
+    if (written == 0 || written > needed) {
+        return; // the environment grew in between: keep the text as it was
+    }
+    // The count may overstate the bytes for a double-byte code page.
+    expanded.resize(std::strlen(expanded.c_str()));
+    text = std::move(expanded);
+}
+
+std::string joinSearchPath(const std::vector<std::string>& pieces, char separator)
+{
+    std::string joined;
+    for (const std::string& piece : pieces) {
+        if (piece.empty()) {
+            continue;
+        }
+        if (!joined.empty() && !endsWith(joined, separator) && piece[0] != separator) {
+            joined += separator;
+        }
+        joined += piece;
+    }
+    return joined;
+}
+
+void preparePaths(JavaLauncher& launcher) noexcept
+{
+    std::string modulePath;
+    std::string iniPath;
+    if (getModulePath(modulePath) && iniPathFor(modulePath, iniPath)) {
+        launcher.libraryPath = readIniString(iniPath, section::runtime, "Library Path");
+    }
+    if (!launcher.libraryPath.empty()) {
+        addLibraryPathOption(launcher, modulePath);
+    }
+    if (!launcher.systemPath.empty()) {
+        extendProgramSearchPath(launcher.systemPath);
+    }
+}
+
+bool buildJvmOptions(JavaLauncher& launcher) noexcept
+{
+    std::string iniPath;
+    if (!getIniPath(iniPath)) {
+        return false;
+    }
+    return buildJvmOptionsFrom(launcher, iniPath);
+}
+
+bool buildJvmOptionsFrom(JavaLauncher& launcher, const std::string& iniPath) noexcept
+{
+    const std::string classPath = readIniString(iniPath, section::classPath, "Class Path");
+    if (classPath.empty()) {
+        printError(platform::loadString(resources::IDS_NO_CLASS_PATH));
+        return false;
+    }
+    std::vector<std::string> options{"-Djava.class.path=" + classPath};
+
+    const std::vector<std::string> tokens =
+        splitParameters(readIniString(iniPath, section::runtime, "Virtual Machine Parameters"));
+    const std::uint64_t physicalMemory = tokens.empty() ? 0 : platform::totalPhysicalMemory();
+    for (const std::string& token : tokens) {
+        options.push_back(processParameter(token, physicalMemory, launcher.mainThreadStackSize));
+    }
+
+    // Expanded last, so a variable's value is never taken for quotes or a size.
+    for (std::string& option : options) {
+        expandEnvironment(option);
+        launcher.jvmOptions.push_back(std::move(option));
+    }
+
+    launcher.libraryPath = readIniString(iniPath, section::runtime, "Library Path");
+    launcher.outputFile = readIniString(iniPath, section::application, "Output File");
+    launcher.errorFile = readIniString(iniPath, section::application, "Error File");
+    return true;
+}

@@ -1,0 +1,191 @@
+#include "LinuxProduct.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string scratchFolder(const std::string& name)
+{
+    std::string pattern = (fs::temp_directory_path() / ("quarnel-" + name + "-XXXXXX")).string();
+    if (::mkdtemp(pattern.data()) == nullptr) {
+        ADD_FAILURE() << "cannot create a scratch folder for " << name;
+        return {};
+    }
+    return pattern + "/";
+}
+
+// The inherited environment with `changes` applied.
+std::vector<std::string> environmentWith(const std::vector<std::string>& changes)
+{
+    std::vector<std::string> result;
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        result.emplace_back(*entry);
+    }
+    for (const std::string& change : changes) {
+        const std::string name = change.substr(0, change.find('='));
+        result.erase(std::remove_if(result.begin(), result.end(),
+                                    [&name](const std::string& e) { return e.compare(0, name.size() + 1, name + "=") == 0; }),
+                     result.end());
+        if (change.find('=') != std::string::npos) {
+            result.push_back(change);
+        }
+    }
+    return result;
+}
+
+std::vector<char*> pointers(std::vector<std::string>& texts)
+{
+    std::vector<char*> result;
+    for (std::string& text : texts) {
+        result.push_back(text.data());
+    }
+    result.push_back(nullptr);
+    return result;
+}
+
+// Runs `program` with `arguments` in `folder`, standard output and error
+// into the two files; the exit status, or -1000.
+int runProcess(const std::string& folder, std::vector<std::string> arguments, std::vector<std::string> environment,
+               const std::string& outFile, const std::string& errFile)
+{
+    std::vector<char*> argv = pointers(arguments);
+    std::vector<char*> envp = pointers(environment);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        // Only async-signal-safe calls until exec: the parent may run a JVM.
+        const int out = ::open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int err = ::open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (out < 0 || err < 0 || ::chdir(folder.c_str()) != 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0) {
+            ::_exit(120);
+        }
+        ::execve(argv[0], argv.data(), envp.data());
+        ::_exit(121);
+    }
+    if (child < 0) {
+        ADD_FAILURE() << "fork failed";
+        return -1000;
+    }
+    int status = 0;
+    if (::waitpid(child, &status, 0) != child || !WIFEXITED(status)) {
+        ADD_FAILURE() << "the launcher did not exit normally (status " << status << ")";
+        return -1000;
+    }
+    return WEXITSTATUS(status);
+}
+
+} // namespace
+
+LinuxProduct::LinuxProduct(const std::string& name) : folder_(scratchFolder(name))
+{
+    std::error_code error;
+    fs::copy_file(QUARNEL_EXE, folder_ + "app.bin", error);
+    if (error) {
+        ADD_FAILURE() << "cannot copy the launcher: " << error.message();
+    }
+}
+
+LinuxProduct::~LinuxProduct()
+{
+    std::error_code ignored;
+    fs::remove_all(folder_, ignored);
+}
+
+std::string LinuxProduct::absolute(const std::string& path) const
+{
+    return !path.empty() && path[0] == '/' ? path : folder_ + path;
+}
+
+void LinuxProduct::write(const std::string& path, const std::string& text) const
+{
+    const fs::path full = absolute(path);
+    fs::create_directories(full.parent_path());
+    std::ofstream(full, std::ios::binary) << text;
+}
+
+std::string LinuxProduct::read(const std::string& path) const
+{
+    std::ifstream in(absolute(path), std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+RunResult LinuxProduct::run(const std::vector<std::string>& arguments, const std::vector<std::string>& environment) const
+{
+    std::vector<std::string> argv{folder_ + "app.bin"};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    const std::string outFile = folder_ + "~stdout";
+    const std::string errFile = folder_ + "~stderr";
+    RunResult result;
+    result.exitCode = runProcess(folder_, argv, environmentWith(environment), outFile, errFile);
+    result.out = read(outFile);
+    result.err = read(errFile);
+    fs::remove(outFile);
+    fs::remove(errFile);
+    return result;
+}
+
+std::string jdkHome()
+{
+    const std::string home = QUARNEL_TEST_JDK;
+    return home.back() == '/' ? home : home + "/";
+}
+
+namespace {
+
+// Removed when the test run ends.
+struct ScratchFolder {
+    std::string path;
+    ~ScratchFolder()
+    {
+        std::error_code ignored;
+        fs::remove_all(path, ignored);
+    }
+};
+
+} // namespace
+
+const std::string& javaClasses()
+{
+    static const ScratchFolder classes{[] {
+        const std::string folder = scratchFolder("classes");
+        std::vector<std::string> command{jdkHome() + "bin/javac", "-d", folder};
+        for (const auto& entry : fs::recursive_directory_iterator(QUARNEL_TEST_JAVA_SOURCES)) {
+            if (entry.path().extension() == ".java") {
+                command.push_back(entry.path().string());
+            }
+        }
+        const int status = runProcess(folder, command, environmentWith({}), folder + "javac.out", folder + "javac.err");
+        if (status != 0) {
+            std::ifstream in(folder + "javac.err");
+            std::ostringstream text;
+            text << in.rdbuf();
+            ADD_FAILURE() << "javac failed (" << status << "): " << text.str();
+        }
+        return folder;
+    }()};
+    return classes.path;
+}
+
+std::string javaConfig(const std::string& mainClass, const std::string& parameters, const std::string& application,
+                       const std::string& runtimeKeys)
+{
+    return "[Java Runtime Environment]\nMain Class=" + mainClass + "\nJRE Path=" + jdkHome() +
+           "\nVirtual Machine Parameters=-Xcheck:jni" + (parameters.empty() ? "" : " " + parameters) + "\n" +
+           runtimeKeys + "[Class Path]\nClass Path=" + javaClasses() + "\n[Application]\n" + application;
+}
