@@ -19,7 +19,17 @@ bool getModulePath(std::string& path) noexcept
 
 bool iniPathFor(std::string_view modulePath, std::string& iniPath) noexcept
 {
-    const std::size_t dot = platform::findLastChar(modulePath, '.');
+    std::size_t dot = platform::findLastChar(modulePath, '.');
+#ifndef _WIN32
+    // Linux executables carry no extension: "myapp" reads "myapp.ini". Only
+    // the file name counts, so a dotted folder never decides the name.
+    const std::size_t slash = platform::findLastChar(modulePath, platform::pathSeparator);
+    if (dot == std::string_view::npos || (slash != std::string_view::npos && dot < slash)) {
+        iniPath.assign(modulePath);
+        iniPath += ".ini";
+        return true;
+    }
+#endif
     if (dot == std::string_view::npos) {
         return false;
     }

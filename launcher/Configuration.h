@@ -19,8 +19,9 @@ inline constexpr const char* classPath = "Class Path";
 [[nodiscard]] bool getModulePath(std::string& path) noexcept;
 
 // The module path up to and including its last "." followed by "ini"; false
-// without a message when the path holds no ".". Leaves `iniPath` untouched
-// on failure.
+// without a message when the path holds no ".". On Linux, where executables
+// have no extension, a file name without "." gets ".ini" appended. Leaves
+// `iniPath` untouched on failure.
 [[nodiscard]] bool iniPathFor(std::string_view modulePath, std::string& iniPath) noexcept;
 [[nodiscard]] bool getIniPath(std::string& iniPath) noexcept;
 

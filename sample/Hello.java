@@ -6,6 +6,8 @@ public class Hello {
         for (String arg : args) {
             System.out.println("  [" + arg + "]");
         }
+        System.out.println("sample.note=" + System.getProperty("sample.note"));
+        System.out.println("max heap: " + Runtime.getRuntime().maxMemory() / (1024 * 1024) + " MiB");
         System.out.println("QUARNEL_JVM_HOME=" + System.getenv("QUARNEL_JVM_HOME"));
     }
 }
