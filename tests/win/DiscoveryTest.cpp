@@ -489,3 +489,27 @@ TEST_F(Discovery, DoubleByteFolderNamesResolve)
 }
 
 } // namespace
+
+namespace {
+
+// The whole chain in the shipped launcher: registry scan, ranking, the
+// library loaded and published to the Java program.
+TEST(DiscoveryLaunch, LauncherLoadsTheRegisteredRuntimeItRanksFirst)
+{
+    clearJavaSoftKeys();
+    Product app("Registered");
+    const std::string script = "class=App\nmain=env QUARNEL_JVM_PATH;env QUARNEL_JVM_HOME\n";
+    const std::string kit = app.installJvm("jdk16\\jre\\", script);
+    const std::string runtime = app.installJvm("jre17\\", script);
+    registerHome(developmentKitKey, "1.6.0_20", app.folder() + "jdk16");
+    registerHome(runtimeKey, "1.7", runtime);
+    app.writeIni("[Java Runtime Environment]\nMain Class=App\nMaximum Version=1.6\n[Class Path]\nClass Path=a.jar\n");
+
+    const LaunchResult r = app.start();
+    clearJavaSoftKeys();
+    EXPECT_EQ(r.out, "QUARNEL_JVM_PATH=" + kit + "bin\\client\\jvm.dll\r\nQUARNEL_JVM_HOME=" +
+                         kit.substr(0, kit.size() - 1) + "\r\n");
+    EXPECT_EQ(r.exitCode, 0);
+}
+
+} // namespace
