@@ -1,4 +1,5 @@
 #include "jvm/JvmLoader.h"
+#include "jvm/Jdk11InitArgs.h"
 
 #include "jre/JvmLibrary.h"
 #include "jvm/Redirection.h"
@@ -12,29 +13,6 @@
 #include <vector>
 
 namespace {
-
-// The JNI 1.1 argument block, gone from current jni.h. Only its version and
-// javaStackSize matter to us, but the library writes the whole layout.
-struct JDK1_1InitArgs {
-    jint version;
-    char** properties;
-    jint checkSource;
-    jint nativeStackSize;
-    jint javaStackSize;
-    jint minHeapSize;
-    jint maxHeapSize;
-    jint verifyMode;
-    char* classpath;
-    jint(JNICALL* vfprintf)(FILE* fp, const char* format, va_list args);
-    void(JNICALL* exit)(jint code);
-    void(JNICALL* abort)(void);
-    jint enableClassGC;
-    jint enableVerboseGC;
-    jint disableAsyncGC;
-    jint verbose;
-    jboolean debugging;
-    jint debugPort;
-};
 
 void reportLoadFailure(const std::string& jvmPath) noexcept
 {

@@ -1,4 +1,5 @@
 #include "FakeJvm.h"
+#include "jvm/Jdk11InitArgs.h"
 
 #include <cstdio>
 #include <cstring>
@@ -16,29 +17,6 @@ std::vector<ThreadState*> threads;
 int nextThreadNumber = 0;
 bool created = false;
 bool destroyed = false;
-
-// The JNI 1.1 argument block (no longer in current jni.h): the layout the
-// launcher fills for JNI_GetDefaultJavaVMInitArgs.
-struct Jdk11InitArgs {
-    jint version;
-    char** properties;
-    jint checkSource;
-    jint nativeStackSize;
-    jint javaStackSize;
-    jint minHeapSize;
-    jint maxHeapSize;
-    jint verifyMode;
-    char* classpath;
-    jint(JNICALL* vfprintf)(FILE* fp, const char* format, va_list args);
-    void(JNICALL* exit)(jint code);
-    void(JNICALL* abort)();
-    jint enableClassGC;
-    jint enableVerboseGC;
-    jint disableAsyncGC;
-    jint verbose;
-    jboolean debugging;
-    jint debugPort;
-};
 
 std::string hex(jint value) {
     char text[16];
@@ -276,7 +254,7 @@ jint getDefaultInitArgs(void* initArgs) {
     }
     // As the real JVM does: a 1.1 block only learns the default stack size,
     // and the call still fails because 1.1 is no longer supported.
-    Jdk11InitArgs& args = *static_cast<Jdk11InitArgs*>(initArgs);
+    JDK1_1InitArgs& args = *static_cast<JDK1_1InitArgs*>(initArgs);
     const jint version = args.version;
     jint result = isSupportedVersion(version) ? JNI_OK : JNI_ERR;
     std::string line = "GetDefaultJavaVMInitArgs version=" + hex(version);

@@ -3,6 +3,7 @@
 // host (`--host <folder> ...`) that drives the library the way the launcher
 // does, then checks the host's exit code, its output and the library's log.
 
+#include "jvm/Jdk11InitArgs.h"
 #include <windows.h>
 
 #include <jni.h>
@@ -22,27 +23,6 @@
 namespace {
 
 // ---- the host: a launcher in miniature ---------------------------------------
-
-struct Jdk11InitArgs {
-    jint version;
-    char** properties;
-    jint checkSource;
-    jint nativeStackSize;
-    jint javaStackSize;
-    jint minHeapSize;
-    jint maxHeapSize;
-    jint verifyMode;
-    char* classpath;
-    jint(JNICALL* vfprintf)(FILE* fp, const char* format, va_list args);
-    void(JNICALL* exit)(jint code);
-    void(JNICALL* abort)();
-    jint enableClassGC;
-    jint enableVerboseGC;
-    jint disableAsyncGC;
-    jint verbose;
-    jboolean debugging;
-    jint debugPort;
-};
 
 using CreateJavaVm = jint(JNICALL*)(JavaVM**, void**, void*);
 using GetDefaultArgs = jint(JNICALL*)(void*);
@@ -356,7 +336,7 @@ int runHost(int argc, char** argv) {
         return 0;
     }
 
-    Jdk11InitArgs defaults{};
+    JDK1_1InitArgs defaults{};
     defaults.version = JNI_VERSION_1_1;
     const jint result = getDefault(&defaults);
     say("default stack " + std::to_string(defaults.javaStackSize) + " result " +

@@ -1,6 +1,7 @@
 // The Java thread's stack and the thread routine's result, observed from
 // inside the thread through stand-ins for the JVM library's two entry points.
 
+#include "jvm/Jdk11InitArgs.h"
 #include "jvm/JavaThread.h"
 #include "launcher/JavaLauncher.h"
 
@@ -12,28 +13,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-// The JNI 1.1 argument block as a JVM library fills it.
-struct Jdk11InitArgs {
-    jint version;
-    char** properties;
-    jint checkSource;
-    jint nativeStackSize;
-    jint javaStackSize;
-    jint minHeapSize;
-    jint maxHeapSize;
-    jint verifyMode;
-    char* classpath;
-    jint(JNICALL* vfprintf)(FILE* fp, const char* format, va_list args);
-    void(JNICALL* exit)(jint code);
-    void(JNICALL* abort)(void);
-    jint enableClassGC;
-    jint enableVerboseGC;
-    jint disableAsyncGC;
-    jint verbose;
-    jboolean debugging;
-    jint debugPort;
-};
 
 std::size_t stackOfCreatingThread = 0;
 pthread_t creatingThread;
@@ -54,7 +33,7 @@ jint JNICALL refusingCreate(JavaVM**, void**, void*)
 
 jint JNICALL reportingDefaults(void* block)
 {
-    auto* args = static_cast<Jdk11InitArgs*>(block);
+    auto* args = static_cast<JDK1_1InitArgs*>(block);
     versionAsked = args->version;
     args->javaStackSize = defaultStack;
     return JNI_ERR;
