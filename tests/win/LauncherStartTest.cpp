@@ -74,3 +74,19 @@ TEST(LauncherStart, NoRuntimeAndNoConfirmationEndsWithoutConsoleOutput)
 }
 
 } // namespace
+
+namespace {
+
+TEST(LauncherStart, ServiceStartedFromAConsoleRunsNoJavaCode)
+{
+    Product app("ServiceFromConsole");
+    app.installJvm("rt\\", "class=App\nmain=out should not run\n");
+    app.writeIni("[Java Runtime Environment]\nMain Class=App\nJRE Path=rt\\\n[Class Path]\nClass Path=a.jar\n"
+                 "[Application]\nApplication Type=service\n");
+    const LaunchResult r = app.start();
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(app.jvmLog("rt\\"), "");
+}
+
+} // namespace
