@@ -90,10 +90,16 @@ int runProcess(const std::string& folder, std::vector<std::string> arguments, st
 
 } // namespace
 
-LinuxProduct::LinuxProduct(const std::string& name) : folder_(scratchFolder(name))
+LinuxProduct::LinuxProduct(const std::string& name) : LinuxProduct(name, "app.bin")
+{
+}
+
+LinuxProduct::LinuxProduct(const std::string& name, const std::string& executable)
+    : folder_(scratchFolder(name)), executable_(executable),
+      iniName_(executable.substr(0, executable.rfind('.')) + ".ini")
 {
     std::error_code error;
-    fs::copy_file(QUARNEL_EXE, folder_ + "app.bin", error);
+    fs::copy_file(QUARNEL_EXE, folder_ + executable_, error);
     if (error) {
         ADD_FAILURE() << "cannot copy the launcher: " << error.message();
     }
@@ -127,12 +133,18 @@ std::string LinuxProduct::read(const std::string& path) const
 
 RunResult LinuxProduct::run(const std::vector<std::string>& arguments, const std::vector<std::string>& environment) const
 {
-    std::vector<std::string> argv{folder_ + "app.bin"};
+    return run(arguments, environment, folder_);
+}
+
+RunResult LinuxProduct::run(const std::vector<std::string>& arguments, const std::vector<std::string>& environment,
+                            const std::string& workingDirectory) const
+{
+    std::vector<std::string> argv{folder_ + executable_};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
     const std::string outFile = folder_ + "~stdout";
     const std::string errFile = folder_ + "~stderr";
     RunResult result;
-    result.exitCode = runProcess(folder_, argv, environmentWith(environment), outFile, errFile);
+    result.exitCode = runProcess(workingDirectory, argv, environmentWith(environment), outFile, errFile);
     result.out = read(outFile);
     result.err = read(errFile);
     fs::remove(outFile);

@@ -1,7 +1,8 @@
 #pragma once
 // A product folder for one Linux functional test: the built launcher copied
-// as app.bin (configuration app.ini) into a scratch folder, run with given
-// arguments, its standard output and error captured as bytes.
+// as app.bin (configuration app.ini), or under another file name, into a
+// scratch folder, run with given arguments, its standard output and error
+// captured as bytes.
 
 #include <string>
 #include <vector>
@@ -15,12 +16,16 @@ struct RunResult {
 class LinuxProduct {
 public:
     explicit LinuxProduct(const std::string& name);
+    // The launcher copied as `executable`; its configuration is that name
+    // with the extension replaced by "ini", or with ".ini" appended when the
+    // name has no extension.
+    LinuxProduct(const std::string& name, const std::string& executable);
     ~LinuxProduct();
     LinuxProduct(const LinuxProduct&) = delete;
     LinuxProduct& operator=(const LinuxProduct&) = delete;
 
     const std::string& folder() const { return folder_; } // ends in a slash
-    void writeIni(const std::string& text) const { write("app.ini", text); }
+    void writeIni(const std::string& text) const { write(iniName_, text); }
     // Paths are relative to the product folder unless they start with "/".
     void write(const std::string& path, const std::string& text) const;
     std::string read(const std::string& path) const;
@@ -30,10 +35,15 @@ public:
     // the inherited environment.
     RunResult run(const std::vector<std::string>& arguments = {},
                   const std::vector<std::string>& environment = {}) const;
+    // The same, started in `workingDirectory` instead of the product folder.
+    RunResult run(const std::vector<std::string>& arguments, const std::vector<std::string>& environment,
+                  const std::string& workingDirectory) const;
 
 private:
     std::string absolute(const std::string& path) const;
     std::string folder_;
+    std::string executable_;
+    std::string iniName_;
 };
 
 // The JDK the tests run on, ending in a slash.
