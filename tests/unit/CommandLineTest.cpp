@@ -3,6 +3,8 @@
 #include "launcher/CommandLine.h"
 #include "platform/AnsiText.h"
 
+#include "ShiftJis.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -47,19 +49,7 @@ TEST(CommandLine, SplitKeepsTheProgramName)
     EXPECT_TRUE(splitCommandLine("").empty());
 }
 
-class DoubleByteCommandLine : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        static const unsigned char shiftJis[] = {0x81, 0x9F, 0xE0, 0xFC, 0, 0};
-        platform::setLeadBytes(platform::LeadBytes::fromRanges(shiftJis));
-    }
-    void TearDown() override
-    {
-        static const unsigned char none[] = {0, 0};
-        platform::setLeadBytes(platform::LeadBytes::fromRanges(none));
-    }
-};
+class DoubleByteCommandLine : public ShiftJisTest {};
 
 TEST_F(DoubleByteCommandLine, CharactersArriveWhole)
 {

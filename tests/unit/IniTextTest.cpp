@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "ShiftJis.h"
+
 #include <gtest/gtest.h>
 
 #include "platform/AnsiText.h"
@@ -105,14 +107,13 @@ TEST(IniLookup, ReadsLongValuesWhole)
     EXPECT_EQ(iniLookup(text, "Class Path", "Class Path"), value);
 }
 
-TEST(IniLookup, EndsAHeadingAtTheLastWholeCharacterBracket)
+class IniLookupShiftJis : public ShiftJisTest {};
+
+TEST_F(IniLookupShiftJis, EndsAHeadingAtTheLastWholeCharacterBracket)
 {
     // In Shift-JIS "\x83\x5D" is one character whose trail byte is ']'.
-    static const unsigned char shiftJis[] = {0x81, 0x9F, 0xE0, 0xFC, 0, 0};
-    platform::setLeadBytes(platform::LeadBytes::fromRanges(shiftJis));
     EXPECT_EQ(iniLookup("[ab]\x83\x5D\nk=v\n", "ab", "k"), "v");
     EXPECT_EQ(iniLookup("[\x83\x5D\nk=v\n", "\x83\x5D", "k"), "v");
-    platform::setLeadBytes(platform::LeadBytes{});
 }
 
 struct AssignRow {

@@ -3,6 +3,8 @@
 #include <climits>
 #include <iterator>
 
+#include "ShiftJis.h"
+
 #include <gtest/gtest.h>
 
 #include "platform/AnsiText.h"
@@ -236,19 +238,7 @@ TEST(PreferredVersions, CutAtEverySemicolonKeepingEverything)
     }
 }
 
-class PreferredVersionsDoubleByte : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        static const unsigned char shiftJis[] = {0x81, 0x9F, 0xE0, 0xFC, 0, 0};
-        platform::setLeadBytes(platform::LeadBytes::fromRanges(shiftJis));
-    }
-    void TearDown() override
-    {
-        static const unsigned char none[] = {0, 0};
-        platform::setLeadBytes(platform::LeadBytes::fromRanges(none));
-    }
-};
+class PreferredVersionsDoubleByte : public ShiftJisTest {};
 
 TEST_F(PreferredVersionsDoubleByte, SemicolonAfterLeadByteIsNoCut)
 {

@@ -1,5 +1,7 @@
 #include "jvm/OptionText.h"
 
+#include "ShiftJis.h"
+
 #include <gtest/gtest.h>
 
 #include "platform/AnsiText.h"
@@ -10,16 +12,7 @@ using Tokens = std::vector<std::string>;
 constexpr std::uint64_t twoGiB = 2147483648u;
 constexpr std::uint32_t untouched = 7;
 
-// Installs the Shift-JIS lead-byte table for one test.
-class OptionTextShiftJis : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        static const unsigned char ranges[] = {0x81, 0x9F, 0xE0, 0xFC, 0, 0};
-        platform::setLeadBytes(platform::LeadBytes::fromRanges(ranges));
-    }
-    void TearDown() override { platform::setLeadBytes(platform::LeadBytes{}); }
-};
+class OptionTextShiftJis : public ShiftJisTest {};
 
 TEST(SplitParameters, SeparatesAtSpacesOutsideQuotedStretches)
 {

@@ -31,37 +31,6 @@ std::string buildFolder()
     return exe.substr(0, exe.find_last_of('\\') + 1);
 }
 
-void removeTree(const std::string& folder)
-{
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::string name = found.cFileName;
-            if (name == "." || name == "..") {
-                continue;
-            }
-            const std::string path = folder + "\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                removeTree(path);
-            } else {
-                SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA(path.c_str());
-            }
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryA(folder.c_str());
-}
-
-void makeFolders(const std::string& folder)
-{
-    for (std::size_t at = folder.find('\\', 3); at != std::string::npos; at = folder.find('\\', at + 1)) {
-        CreateDirectoryA(folder.substr(0, at).c_str(), nullptr);
-    }
-    CreateDirectoryA(folder.c_str(), nullptr);
-}
-
 Product::Product(const std::string& name, const std::string& exeName)
     : folder_("C:\\qt\\" + name + "\\"), exeName_(exeName)
 {

@@ -3,6 +3,8 @@
 // product's name into a scratch folder of its own, files beside it, and a run
 // with an exact raw command line that captures what the launcher leaves.
 
+#include "Folders.h"
+
 #include <string>
 
 struct LaunchResult {
@@ -50,7 +52,3 @@ private:
 
 // Folder of the built launcher and test libraries (ends in a backslash).
 std::string buildFolder();
-// Removes a folder and everything below it; fine when it is missing.
-void removeTree(const std::string& folder);
-// Creates every missing folder of the path.
-void makeFolders(const std::string& folder);

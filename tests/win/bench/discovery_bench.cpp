@@ -7,6 +7,7 @@
 // It replaces Software\JavaSoft\Java Development Kit and ...\Java Runtime
 // Environment wholesale: run it only in a prefix of its own or of the tests.
 
+#include "../Folders.h"
 #include "jre/Discovery.h"
 #include "launcher/JavaLauncher.h"
 
@@ -19,50 +20,21 @@
 
 namespace {
 
-const char* const kitKey = "Software\\JavaSoft\\Java Development Kit\\";
-const char* const runtimeKeyPath = "Software\\JavaSoft\\Java Runtime Environment\\";
+
+
 const std::string root = "C:\\qt\\DiscoveryBench\\";
 constexpr int installationsPerKey = 250;
 constexpr int runs = 15;
 
-void makeFolders(const std::string& folder)
-{
-    for (std::size_t at = folder.find('\\', 3); at != std::string::npos; at = folder.find('\\', at + 1)) {
-        CreateDirectoryA(folder.substr(0, at).c_str(), nullptr);
-    }
-}
-
 bool touch(const std::string& path)
 {
-    makeFolders(path);
+    makeFolders(path.substr(0, path.find_last_of('\\')));
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return false;
     }
     CloseHandle(file);
     return true;
-}
-
-void removeTree(const std::string& folder)
-{
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::string name = found.cFileName;
-            if (name == "." || name == "..") {
-                continue;
-            }
-            const std::string path = folder + "\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                removeTree(path);
-            } else {
-                DeleteFileA(path.c_str());
-            }
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryA(folder.c_str());
 }
 
 void clearKeys()
@@ -94,7 +66,7 @@ bool setUp()
         const std::string runtime = root + "jre" + std::to_string(i);
         if (!touch(kit + "\\jre\\bin\\java.dll") || !touch(kit + "\\jre\\bin\\client\\jvm.dll") ||
             !touch(runtime + "\\bin\\java.dll") || !touch(runtime + "\\bin\\client\\jvm.dll") ||
-            !registerInstallation(kitKey, version, kit) || !registerInstallation(runtimeKeyPath, version, runtime)) {
+            !registerInstallation(developmentKitKey, version, kit) || !registerInstallation(runtimeKey, version, runtime)) {
             return false;
         }
     }
@@ -106,12 +78,12 @@ bool setUp()
 int bareScan()
 {
     int found = 0;
-    for (const char* keyPath : {kitKey, runtimeKeyPath}) {
+    for (const char* keyPath : {developmentKitKey, runtimeKey}) {
         HKEY key = nullptr;
         if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) {
             continue;
         }
-        const bool kit = keyPath == kitKey;
+        const bool kit = keyPath == developmentKitKey;
         char name[MAX_PATH];
         DWORD length = MAX_PATH;
         for (DWORD index = 0;

@@ -1,0 +1,9 @@
+#pragma once
+// Scratch folders of the Windows-side tests and benchmarks.
+
+#include <string>
+
+// Removes a folder and everything below it; fine when it is missing.
+void removeTree(const std::string& folder);
+// Creates every missing folder of the path.
+void makeFolders(const std::string& folder);
