@@ -53,6 +53,8 @@ bool callMain(JavaLauncher& launcher, JNIEnv* env) noexcept
         return false;
     }
 
+    // From here on other threads may call into the program too.
+    launcher.jvmGate.open(launcher.javaVm);
     env->CallStaticVoidMethod(mainClass, main, arguments);
     jthrowable thrown = env->ExceptionOccurred();
     if (thrown != nullptr) {
@@ -82,6 +84,7 @@ std::uint32_t javaThreadMain(JavaLauncher* launcher) noexcept
         return 1;
     }
     if (!createJvm(*launcher)) {
+        launcher->jvmGate.close(); // no program will run: waiting threads end
         return 1;
     }
     return invokeMain(*launcher) ? 0 : 1;
@@ -90,6 +93,9 @@ std::uint32_t javaThreadMain(JavaLauncher* launcher) noexcept
 bool invokeMain(JavaLauncher& launcher) noexcept
 {
     const bool called = callMain(launcher, launcher.mainEnv);
+    if (!called) {
+        launcher.jvmGate.close(); // main never ran: nobody gets the JVM
+    }
     // An attached native thread must detach before it ends, whatever happened.
     const bool detached = launcher.javaVm->DetachCurrentThread() == JNI_OK;
     return called && detached;

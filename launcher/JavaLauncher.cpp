@@ -73,7 +73,14 @@ void JavaLauncher::cleanup() noexcept
         javaVm = nullptr;
         mainEnv = nullptr;
     }
+    // A hand-over or stop request that comes from here on finds no program.
+    // The gate closes only after the JVM is gone: a program whose main has
+    // returned may still run (a window) and still take hand-overs.
+    jvmGate.close();
     stopSingleInstance(*this);
+    // The listener is gone, so nothing admits any more: wait for the
+    // threads it started, which use this object until they leave.
+    jvmGate.drain();
     jvmPath.clear();
     mainClass.clear();
     arguments.clear();

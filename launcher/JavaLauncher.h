@@ -4,6 +4,7 @@
 // fields directly; each field's comment names who writes it.
 
 #include "jre/JavaVersion.h"
+#include "jvm/JvmGate.h"
 #include "platform/Handles.h"
 
 #include <jni.h>
@@ -40,7 +41,8 @@ public:
     [[nodiscard]] int run() noexcept;
     // Called exactly once, on every path: destroys the JVM (which waits for
     // the Java program's non-daemon threads) before the single-instance
-    // listener stops, because forwarding threads may still be inside Java.
+    // listener stops, because forwarding threads may still be inside Java,
+    // and returns only when no thread of ours can touch the launcher again.
     void cleanup() noexcept;
 
     std::int32_t jvmType = JvmTypeDefault;       // configuration
@@ -75,4 +77,7 @@ public:
     std::uint32_t mainThreadStackSize = 0;       // option assembly (-Xss) or the JVM's default
     CreateJavaVmFunction createJavaVm = nullptr; // JVM library
     GetDefaultJavaVmInitArgsFunction getDefaultJavaVmInitArgs = nullptr;
+    // Threads that call into Java beside main (forwarding, stop) wait here
+    // for the program to start; opened by the Java thread, closed at teardown.
+    JvmGate jvmGate;
 };
