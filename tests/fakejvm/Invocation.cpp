@@ -220,6 +220,9 @@ jint createJavaVm(JavaVM** pvm, void** penv, void* initArgs) {
             }
         }
     }
+    if (program.createDelayMs > 0) {
+        Sleep(static_cast<DWORD>(program.createDelayMs));
+    }
     *pvm = nullptr;
     *penv = nullptr;
     jint result = JNI_OK;

@@ -15,7 +15,7 @@
 //   secondaryMain argc=<n> ... likewise | stop called
 //   <method> returned | <method> threw <slash class name>
 //   spawn Thread-<n> | Thread-<n> ended
-//   await <method> timed out
+//   await <method> timed out | wait <name> timed out | signal <name>
 //   ExceptionDescribe <dotted class>[: <message>] | ExceptionDescribe (nothing pending)
 //   ExceptionClear <dotted class>
 //   printStackTrace <slash class name>

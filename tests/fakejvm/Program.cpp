@@ -84,6 +84,33 @@ void await(const Action& action) {
     }
 }
 
+HANDLE namedEvent(const std::string& name) {
+    HANDLE event = CreateEventA(nullptr, TRUE, FALSE, ("fakejvm-" + name).c_str());
+    if (event == nullptr) {
+        fatal("cannot create the event fakejvm-" + name);
+    }
+    return event;
+}
+
+void waitFor(const Action& action) {
+    std::string name;
+    std::string limitText;
+    splitWord(action.text, name, limitText);
+    const DWORD limit = limitText.empty() ? 30000 : static_cast<DWORD>(number(limitText, action));
+    HANDLE event = namedEvent(name);
+    if (WaitForSingleObject(event, limit) != WAIT_OBJECT_0) {
+        logLine("wait " + name + " timed out");
+    }
+    CloseHandle(event);
+}
+
+void signal(const Action& action) {
+    HANDLE event = namedEvent(action.text);
+    SetEvent(event);
+    CloseHandle(event);
+    logLine("signal " + action.text);
+}
+
 }  // namespace
 
 void countFinished(const std::string& method) {
@@ -124,6 +151,10 @@ void runActions(ThreadState& thread, const std::vector<Action>& actions, Object*
             await(action);
         } else if (verb == "spawn") {
             spawn(action);
+        } else if (verb == "wait") {
+            waitFor(action);
+        } else if (verb == "signal") {
+            signal(action);
         } else if (verb == "env") {
             char value[32767];
             SetLastError(0);

@@ -8,6 +8,7 @@
 // a trailing CR goes), so class names and texts may hold any ANSI bytes.
 //
 //   create=<int>             JNI_CreateJavaVM returns this code (default 0)
+//   createDelay=<ms>         JNI_CreateJavaVM takes this long (a slow start)
 //   reject=<option>          an option the JVM does not recognise: creation
 //                            fails with -1 (JNI_ERR) unless ignoreUnrecognized
 //   defaultStackSize=<int>   javaStackSize that JNI_GetDefaultJavaVMInitArgs
@@ -41,12 +42,20 @@
 //                            prints text; DestroyJavaVM waits for it
 //   env <NAME>               prints NAME=<value>, or NAME is not set
 //   cwd                      prints the current directory
+//   wait <name> [ms]         waits until the named event is signalled (by a
+//                            `signal` or by the test; default limit 30000 ms)
+//   signal <name>            signals it; it stays signalled, so a test uses
+//                            names of its own
+//
+// Named events are the manual-reset events "fakejvm-<name>" of the session:
+// a test opens the same one with CreateEventA to release a waiting method.
 
 namespace fakejvm {
 namespace {
 
 const char* const knownVerbs[] = {"out",   "err",   "args",  "throw", "exit", "return",
-                                  "sleep", "await", "spawn", "env",   "cwd"};
+                                  "sleep", "await", "spawn", "env",   "cwd",
+                                  "wait",  "signal"};
 
 bool isKnownVerb(const std::string& verb) {
     for (const char* known : knownVerbs) {
@@ -128,6 +137,8 @@ bool parseScript(const std::string& text, Script& script, std::string& error) {
         bool good = true;
         if (key == "create") {
             good = parseInt(value, parsed.createResult);
+        } else if (key == "createDelay") {
+            good = parseInt(value, parsed.createDelayMs) && parsed.createDelayMs >= 0;
         } else if (key == "reject") {
             parsed.rejectedOptions.push_back(value);
         } else if (key == "defaultStackSize") {

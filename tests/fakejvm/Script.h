@@ -10,7 +10,7 @@ namespace fakejvm {
 
 // One step of a scripted Java method body.
 struct Action {
-    std::string verb;   // out, err, args, throw, exit, return, sleep, await, spawn, env, cwd
+    std::string verb;   // out, err, args, throw, exit, return, sleep, await, spawn, env, cwd, wait, signal
     std::string text;   // everything after the verb and one space
 };
 
@@ -22,6 +22,7 @@ struct Failure {
 
 struct Script {
     int createResult = 0;
+    int createDelayMs = 0;
     std::vector<std::string> rejectedOptions;
     int defaultStackSize = 0;
     std::string mainClass;       // slash form; empty: the program has no class

@@ -673,6 +673,24 @@ TEST_F(FakeJvm, OtherThreadsAttachAndCallIn) {
     EXPECT_EQ(std::string::npos, outcome.log.find("timed out"));
 }
 
+TEST_F(FakeJvm, MethodsWaitForEachOtherAndCreationCanBeSlow) {
+    // main holds until stop releases it, as a service's main holds until stopped.
+    script(std::string(appScript) + "createDelay=300\nmain=wait selftest-release 10000;out released\n"
+                                    "stop=signal selftest-release\n");
+    const DWORD started = GetTickCount();
+    const Outcome outcome = host({"run", "--stop", "com/example/App"});
+    EXPECT_GE(GetTickCount() - started, 300u);
+    EXPECT_EQ(0u, outcome.exitCode) << outcome.err;
+    EXPECT_EQ("released\r\n", javaOutput(outcome.out));
+    EXPECT_NE(std::string::npos, outcome.log.find("signal selftest-release\n"));
+    EXPECT_EQ(std::string::npos, outcome.log.find("timed out"));
+
+    script(std::string(appScript) + "main=wait selftest-never 200;out gave up\n");
+    const Outcome alone = host({"run", "com/example/App"});
+    EXPECT_EQ("gave up\r\n", javaOutput(alone.out));
+    EXPECT_NE(std::string::npos, alone.log.find("wait selftest-never timed out\n"));
+}
+
 TEST_F(FakeJvm, ScriptedAttachAndDetachResults) {
     script(std::string(appScript) + "detach=-1\n");
     Outcome outcome = host({"run", "com/example/App"});
@@ -740,6 +758,7 @@ TEST(ScriptParser, ReadsEveryKey) {
     ASSERT_TRUE(fakejvm::parseScript(
         "# comment\r\n"
         "create=-4\r\n"
+        "createDelay=250\n"
         "reject=-Xfoo\n"
         "defaultStackSize=0x100000\n"
         "class=com/example/App\n"
@@ -755,6 +774,7 @@ TEST(ScriptParser, ReadsEveryKey) {
         script, error))
         << error;
     EXPECT_EQ(-4, script.createResult);
+    EXPECT_EQ(250, script.createDelayMs);
     EXPECT_EQ(std::vector<std::string>{"-Xfoo"}, script.rejectedOptions);
     EXPECT_EQ(0x100000, script.defaultStackSize);
     EXPECT_EQ("com/example/App", script.mainClass);
@@ -779,7 +799,7 @@ TEST(ScriptParser, ReadsEveryKey) {
 TEST(ScriptParser, RejectsMistakesAndKeepsTheScript) {
     const char* const broken[] = {
         "create=four\n", "main=out a;jump b\n", "nomain=loud\n", "fail=java/lang/System.exit\n",
-        "colour=blue\n", "detach=\n",
+        "colour=blue\n", "detach=\n", "createDelay=-5\n",
     };
     for (const char* text : broken) {
         SCOPED_TRACE(text);
