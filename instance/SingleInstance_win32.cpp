@@ -269,6 +269,20 @@ void stopSingleInstance(JavaLauncher& launcher) noexcept
     if (!launcher.singleInstance) {
         return;
     }
+    if (launcher.isFirstInstance && launcher.listenerThread) {
+        // Held until the block is gone: a start from here on waits and then
+        // creates the block afresh, as the first instance of its own, instead
+        // of handing over to a listener that is ending.
+        launcher.handOverHold = takeTurn(launcher);
+        // The listener's own identifier, not the one in the block, which any
+        // process may overwrite: a wrong one there must not keep us here.
+        const std::uint32_t listener = platform::threadIdOf(launcher.listenerThread);
+        do {
+            (void)platform::postQuit(listener); // may be refused, e.g. by a full queue: try again
+            (void)platform::waitForThread(launcher.listenerThread, listenerStopPollMilliseconds);
+        } while (platform::threadStillActive(launcher.listenerThread));
+        launcher.listenerThread.reset();
+    }
     launcher.instanceBlock.reset();
     launcher.mappingHandle.reset();
     launcher.handOverCopied.reset();
