@@ -410,22 +410,31 @@ TEST(SingleInstance, OverwrittenBlockDoesNotHoldTheEndUp)
 
 // The test as the first instance, the way any peer that follows the block's
 // layout would be one: the block, the registered message, and this thread's
-// queue, with nothing else beside them.
+// queue, with nothing else beside them. Unpublished, it is a first instance
+// caught between making the block and filling it in.
 class PeerInstance {
 public:
-    explicit PeerInstance(const std::string& name)
+    explicit PeerInstance(const std::string& name, bool published = true)
         : mapping_(CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 1048, name.c_str())),
           message_(RegisterWindowMessageA(name.c_str()))
     {
         view_ = static_cast<unsigned char*>(MapViewOfFile(mapping_, FILE_MAP_WRITE, 0, 0, 0));
         MSG m;
         PeekMessageA(&m, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
+        if (view_ != nullptr) {
+            std::fill(view_ + 8, view_ + 1048, 0xAA);
+        }
+        if (published) {
+            publish();
+        }
+    }
+    void publish() const
+    {
         const DWORD thread = GetCurrentThreadId();
         for (int i = 0; i < 4; ++i) {
             view_[i] = static_cast<unsigned char>(thread >> (8 * i));
             view_[4 + i] = static_cast<unsigned char>(message_ >> (8 * i));
         }
-        std::fill(view_ + 8, view_ + 1048, 0xAA);
     }
     ~PeerInstance()
     {
@@ -493,6 +502,28 @@ TEST(SingleInstance, OnlyExactYesOutsideAServiceCoordinates)
         EXPECT_EQ(peer.handOvers(), coordinated ? 1 : 0) << row.application;
         EXPECT_EQ(peer.area() == std::string(1040, '\xAA'), !coordinated) << row.application;
     }
+}
+
+TEST(SingleInstance, StartDuringTheFirstInstancesSetUpWaitsForIt)
+{
+    // A first instance holds the turn from before it makes the block until
+    // its listener can be posted to; a start in that moment must wait for
+    // it, not find zeros and fail.
+    SingleApp java("SiSetUp", "class=com/example/App\nmain=args\n");
+    HANDLE turn = CreateMutexA(nullptr, TRUE, (java.instanceName() + "~turn").c_str());
+    ASSERT_NE(turn, nullptr);
+    PeerInstance peer(java.instanceName(), false);
+    ASSERT_TRUE(peer.ready());
+    RunningLaunch further = java.app.spawn("waited", "further");
+    EXPECT_TRUE(further.stillRunning(1000));
+    peer.publish();
+    ReleaseMutex(turn);
+    const LaunchResult r = further.finish();
+    CloseHandle(turn);
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(peer.handOvers(), 1);
+    EXPECT_EQ(peer.area().substr(0, 8), std::string("waited\0\0", 8));
 }
 
 } // namespace
