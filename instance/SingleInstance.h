@@ -15,5 +15,6 @@ bool coordinationRequested(const std::string& iniPath) noexcept;
 // file's path cannot be derived, since this is the first reading of it.
 [[nodiscard]] bool setUpSingleInstance(JavaLauncher& launcher) noexcept;
 
-// Stops the listener and releases the shared block, if any.
+// Teardown, after the JVM is destroyed: stops the listener (it starts no
+// forwarding thread afterwards) and releases the shared block, if any.
 void stopSingleInstance(JavaLauncher& launcher) noexcept;

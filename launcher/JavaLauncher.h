@@ -63,9 +63,16 @@ public:
     std::string libraryPath;                     // option assembly
 #ifdef _WIN32
     // Single-instance coordination (Windows only for now).
-    platform::UniqueMappedView instanceBlock;
+    platform::UniqueMappedView instanceBlock;    // this process's view of the shared block
     platform::UniqueHandle mappingHandle;
-    platform::UniqueHandle listenerThread;
+    platform::UniqueHandle listenerThread;       // first instance
+    // Beside the block, one start at a time hands over: the named mutex,
+    // this process's hold on it (released before the mutex's handle closes,
+    // so declared after it), and the event by which a first instance says
+    // it has copied a hand-over.
+    platform::UniqueHandle handOverMutex;
+    platform::UniqueMutexHold handOverHold;
+    platform::UniqueHandle handOverCopied;
 #endif
     bool isFirstInstance = false;                // single-instance set-up
     bool singleInstance = false;                 // single-instance set-up

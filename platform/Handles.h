@@ -35,11 +35,18 @@ struct MappedViewTraits {
     static Value invalid() noexcept { return nullptr; }
     static void release(Value value) noexcept;
 };
+struct MutexHoldTraits { // a mutex this thread holds (not the handle itself)
+    using Value = RawHandle;
+    static Value invalid() noexcept { return nullptr; }
+    static void release(Value value) noexcept;
+};
 using UniqueHandle = UniqueResource<HandleTraits>;
 using UniqueFileHandle = UniqueResource<FileHandleTraits>;
 using UniqueFindHandle = UniqueResource<FindHandleTraits>;
 using UniqueRegistryKey = UniqueResource<RegistryKeyTraits>;
 using UniqueMappedView = UniqueResource<MappedViewTraits>;
+// Released on the thread that took it; the mutex's handle must outlive it.
+using UniqueMutexHold = UniqueResource<MutexHoldTraits>;
 #else
 struct FileDescriptorTraits {
     using Value = int;

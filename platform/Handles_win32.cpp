@@ -49,4 +49,10 @@ void MappedViewTraits::release(Value value) noexcept
     UnmapViewOfFile(value);
 }
 
+void MutexHoldTraits::release(Value value) noexcept
+{
+    PreserveLastError keep;
+    ReleaseMutex(value);
+}
+
 } // namespace platform

@@ -86,6 +86,22 @@ using ThreadRoutine = unsigned (*)(void* parameter);
 [[nodiscard]] bool runThread(std::uint32_t stackSize, ThreadRoutine routine, void* parameter,
                              unsigned& exitCode) noexcept;
 
+#ifdef _WIN32
+// Starts routine(parameter) on a new thread with the default stack size,
+// suspended when asked (resumeThread lets it run), and gives its handle and
+// identifier. False, with the outputs untouched, when it cannot be created;
+// the routine then never runs.
+[[nodiscard]] bool startThread(ThreadRoutine routine, void* parameter, bool suspended, UniqueHandle& thread,
+                               std::uint32_t& threadId) noexcept;
+void resumeThread(const UniqueHandle& thread) noexcept;
+// Waits at most `milliseconds` for the thread to end; true when it has.
+bool waitForThread(const UniqueHandle& thread, std::uint32_t milliseconds) noexcept;
+// Whether the thread's exit code still reads STILL_ACTIVE (false also when
+// it cannot be read, so that nobody waits for a thread it cannot see).
+bool threadStillActive(const UniqueHandle& thread) noexcept;
+std::uint32_t threadIdOf(const UniqueHandle& thread) noexcept;
+#endif
+
 // --- memory -----------------------------------------------------------------
 // Total physical memory in bytes, as the launcher's percentage form reads it
 // (the 32-bit build's GlobalMemoryStatus count; 64-bit-capable elsewhere).
@@ -113,6 +129,47 @@ std::string loadString(unsigned id) noexcept;
 // data read, whatever the value's type. False for a missing or empty value or
 // a failed read; `text` is then left untouched.
 [[nodiscard]] bool readRegistryString(const UniqueRegistryKey& key, const char* value, std::string& text) noexcept;
+
+// --- shared memory ------------------------------------------------------------
+// Creates, or opens when it exists, the named paging-file mapping of `size`
+// bytes, read-write, in the session's namespace; `existed` says which.
+[[nodiscard]] bool createSharedMemory(const std::string& name, std::uint32_t size, UniqueHandle& mapping,
+                                      bool& existed) noexcept;
+// The whole mapping, writable.
+[[nodiscard]] bool mapSharedMemory(const UniqueHandle& mapping, UniqueMappedView& view) noexcept;
+
+// --- named synchronisation (session namespace) ------------------------------
+// A mutex, created unowned or opened.
+[[nodiscard]] bool createNamedMutex(const std::string& name, UniqueHandle& mutex) noexcept;
+// Takes the mutex, waiting at most `milliseconds`; a mutex its last owner
+// left without releasing (it died) is taken too. False when the wait ended
+// without it; `held` is then untouched.
+[[nodiscard]] bool takeMutex(const UniqueHandle& mutex, std::uint32_t milliseconds, UniqueMutexHold& held) noexcept;
+// An auto-reset event, created unsignalled (or opened); openNamedEvent only
+// opens one that exists. A null name makes an unnamed one.
+[[nodiscard]] bool createEvent(const char* name, UniqueHandle& event) noexcept;
+[[nodiscard]] bool openNamedEvent(const std::string& name, UniqueHandle& event) noexcept;
+void signalEvent(const UniqueHandle& event) noexcept;
+void clearEvent(const UniqueHandle& event) noexcept;
+// True when the object was signalled within `milliseconds`.
+bool waitForObject(RawHandle object, std::uint32_t milliseconds) noexcept;
+// Waits without a time limit until either object is signalled.
+void waitForEither(RawHandle first, RawHandle second) noexcept;
+
+// --- thread messages --------------------------------------------------------
+// RegisterWindowMessageA: the identifier, 0 on failure.
+std::uint32_t registerMessage(const std::string& name) noexcept;
+// Gives the calling thread a message queue, so that posts to it can succeed.
+void createMessageQueue() noexcept;
+// PostThreadMessageA with wParam 0 and lParam 0.
+[[nodiscard]] bool postThreadMessage(std::uint32_t threadId, std::uint32_t message) noexcept;
+[[nodiscard]] bool postQuit(std::uint32_t threadId) noexcept;
+// Waits for the next message of the calling thread's queue; false once
+// WM_QUIT arrives (or the queue cannot be read).
+[[nodiscard]] bool nextThreadMessage(std::uint32_t& message) noexcept;
+// Lets the process that owns the thread bring a window to the foreground
+// (a process may only hand on what it has itself). Failures are ignored.
+void allowForegroundForThreadOwner(std::uint32_t threadId) noexcept;
 #else
 // --- folders and files (POSIX) ---------------------------------------------
 // The names of a folder's entries except "." and "..", in the order the

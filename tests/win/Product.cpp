@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <utility>
+
 namespace {
 
 // Windows path of a file named by its Unix path (wine maps / to Z:).
@@ -21,6 +23,23 @@ HANDLE inheritableFile(const std::string& path)
     SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
     return CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa, CREATE_ALWAYS,
                        FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+std::string readWhole(const std::string& path)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return {};
+    }
+    std::string text;
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) {
+        text.append(buffer, got);
+    }
+    CloseHandle(file);
+    return text;
 }
 
 } // namespace
@@ -66,32 +85,72 @@ void Product::write(const std::string& path, const std::string& text) const
     CloseHandle(file);
 }
 
-std::string Product::read(const std::string& path) const
-{
-    HANDLE file = CreateFileA(absolute(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return {};
-    }
-    std::string text;
-    char buffer[4096];
-    DWORD got = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) {
-        text.append(buffer, got);
-    }
-    CloseHandle(file);
-    return text;
-}
+std::string Product::read(const std::string& path) const { return readWhole(absolute(path)); }
 
 bool Product::exists(const std::string& path) const
 {
     return GetFileAttributesA(absolute(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-LaunchResult Product::run(const std::string& commandLine, const std::string& workingDir) const
+RunningLaunch::RunningLaunch(void* process, void* thread, std::string outPath, std::string errPath)
+    : process_(process), thread_(thread), outPath_(std::move(outPath)), errPath_(std::move(errPath))
+{
+}
+
+RunningLaunch::RunningLaunch(RunningLaunch&& other) noexcept
+    : process_(other.process_), thread_(other.thread_), outPath_(std::move(other.outPath_)),
+      errPath_(std::move(other.errPath_))
+{
+    other.process_ = nullptr;
+    other.thread_ = nullptr;
+}
+
+RunningLaunch::~RunningLaunch()
+{
+    if (process_ != nullptr) {
+        (void)finish();
+    }
+}
+
+void RunningLaunch::resume() const
+{
+    if (thread_ != nullptr) {
+        ResumeThread(thread_);
+    }
+}
+
+bool RunningLaunch::stillRunning(unsigned milliseconds) const
+{
+    return process_ != nullptr && WaitForSingleObject(process_, milliseconds) == WAIT_TIMEOUT;
+}
+
+LaunchResult RunningLaunch::finish()
 {
     LaunchResult result;
-    const std::string outPath = folder_ + "~stdout", errPath = folder_ + "~stderr";
+    if (process_ == nullptr) {
+        return result;
+    }
+    if (WaitForSingleObject(process_, 60000) != WAIT_OBJECT_0) {
+        TerminateProcess(process_, 1);
+        WaitForSingleObject(process_, 5000);
+        ADD_FAILURE() << "the launcher did not end within a minute";
+    }
+    DWORD code = 0;
+    GetExitCodeProcess(process_, &code);
+    CloseHandle(process_);
+    CloseHandle(thread_);
+    process_ = nullptr;
+    thread_ = nullptr;
+    result.exitCode = static_cast<int>(code);
+    result.out = readWhole(outPath_);
+    result.err = readWhole(errPath_);
+    return result;
+}
+
+RunningLaunch Product::launch(const std::string& commandLine, const std::string& workingDir, const std::string& tag,
+                              bool suspended) const
+{
+    const std::string outPath = folder_ + "~stdout" + tag, errPath = folder_ + "~stderr" + tag;
     HANDLE out = inheritableFile(outPath);
     HANDLE err = inheritableFile(errPath);
 
@@ -104,31 +163,31 @@ LaunchResult Product::run(const std::string& commandLine, const std::string& wor
     PROCESS_INFORMATION pi{};
     std::string line = commandLine; // CreateProcessA may write into it
     const std::string exe = exePath();
-    const BOOL started = CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr,
+    const BOOL started = CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, TRUE,
+                                        suspended ? CREATE_SUSPENDED : 0, nullptr,
                                         workingDir.empty() ? folder_.c_str() : workingDir.c_str(), &si, &pi);
     CloseHandle(out);
     CloseHandle(err);
     if (!started) {
         ADD_FAILURE() << "cannot start " << exe << ": " << GetLastError();
-        return result;
+        return RunningLaunch(nullptr, nullptr, outPath, errPath);
     }
-    if (WaitForSingleObject(pi.hProcess, 60000) != WAIT_OBJECT_0) {
-        TerminateProcess(pi.hProcess, 1);
-        ADD_FAILURE() << "the launcher did not end within a minute";
-    }
-    DWORD code = 0;
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hProcess);
-    CloseHandle(pi.hThread);
-    result.exitCode = static_cast<int>(code);
-    result.out = read(outPath);
-    result.err = read(errPath);
-    return result;
+    return RunningLaunch(pi.hProcess, pi.hThread, outPath, errPath);
+}
+
+LaunchResult Product::run(const std::string& commandLine, const std::string& workingDir) const
+{
+    return launch(commandLine, workingDir, "", false).finish();
 }
 
 LaunchResult Product::start(const std::string& arguments) const
 {
     return run("\"" + exePath() + "\"" + (arguments.empty() ? "" : " " + arguments));
+}
+
+RunningLaunch Product::spawn(const std::string& arguments, const std::string& tag, bool suspended) const
+{
+    return launch("\"" + exePath() + "\"" + (arguments.empty() ? "" : " " + arguments), "", tag, suspended);
 }
 
 std::string Product::installJvm(const std::string& runtimeFolder, const std::string& script,

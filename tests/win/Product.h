@@ -13,6 +13,30 @@ struct LaunchResult {
     int exitCode = 0;  // as the launcher returned it (-1 for 0xFFFFFFFF)
 };
 
+// A launcher started and not yet waited for; waited for (at most a minute)
+// when it goes out of scope.
+class RunningLaunch {
+public:
+    RunningLaunch(void* process, void* thread, std::string outPath, std::string errPath);
+    RunningLaunch(RunningLaunch&& other) noexcept;
+    RunningLaunch(const RunningLaunch&) = delete;
+    RunningLaunch& operator=(const RunningLaunch&) = delete;
+    ~RunningLaunch();
+
+    // Lets a launch spawned suspended begin.
+    void resume() const;
+    // Whether it is still running after waiting up to `milliseconds`.
+    bool stillRunning(unsigned milliseconds = 0) const;
+    // Waits for the end (a minute at most, then it is killed) and collects.
+    LaunchResult finish();
+
+private:
+    void* process_ = nullptr;
+    void* thread_ = nullptr;
+    std::string outPath_;
+    std::string errPath_;
+};
+
 class Product {
 public:
     // A fresh folder C:\qt\<name>\ holding the launcher as `exeName`.
@@ -34,6 +58,10 @@ public:
     LaunchResult run(const std::string& commandLine, const std::string& workingDir = "") const;
     // The usual start: the quoted full path, then `arguments` verbatim.
     LaunchResult start(const std::string& arguments = "") const;
+    // The usual start without waiting for it; suspended, it begins only once
+    // resumed. Launches running at the same time need tags of their own:
+    // they name the files their output goes to.
+    RunningLaunch spawn(const std::string& arguments = "", const std::string& tag = "", bool suspended = false) const;
 
     // Puts the test-double JVM into `runtimeFolder` (relative to the product,
     // ending in a backslash) as its bin\client\jvm.dll, scripted by
@@ -45,6 +73,8 @@ public:
 
 private:
     std::string absolute(const std::string& path) const;
+    RunningLaunch launch(const std::string& commandLine, const std::string& workingDir, const std::string& tag,
+                         bool suspended) const;
 
     std::string folder_;
     std::string exeName_;
