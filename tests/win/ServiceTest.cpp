@@ -285,14 +285,6 @@ TEST(Service, WithoutStopTheRequestIsDescribedAndTheServiceStaysPending)
     EXPECT_EQ(status.dwWin32ExitCode, 0u);
     EXPECT_EQ(service.log().find("main returned"), std::string::npos) << service.log();
 
-    // Each further request is one more attempt, described again.
-    ASSERT_EQ(sc("stop " + service.name()), 0u);
-    ASSERT_TRUE(service.waitForLog("ExceptionDescribe java.lang.NoSuchMethodError: stop") &&
-                waitUntil([&] { return count(service.log(), "ExceptionDescribe java.lang.NoSuchMethodError: stop") == 2; }))
-        << service.log();
-    ASSERT_TRUE(queryStatus(service.name(), status));
-    EXPECT_EQ(status.dwCurrentState, static_cast<DWORD>(SERVICE_STOP_PENDING));
-
     // main ends by other means, and with it the service.
     signalEvent("svc-nostop-release");
     ASSERT_TRUE(waitForState(service.name(), SERVICE_STOPPED, status)) << service.log();
