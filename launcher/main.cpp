@@ -15,7 +15,7 @@ int main(int argc, char** argv)
     if (!launcher.initialize()) {
         result = -1;
     } else if (launcher.serviceMode) {
-        result = serviceHost.bind(launcher) ? serviceHost.dispatch() : -1;
+        result = serviceHost.bindLauncher(launcher) ? serviceHost.runServiceDispatcher() : -1;
     } else {
         result = launcher.run();
     }
