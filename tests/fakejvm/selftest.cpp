@@ -679,7 +679,7 @@ TEST_F(FakeJvm, MethodsWaitForEachOtherAndCreationCanBeSlow) {
                                     "stop=signal selftest-release\n");
     const DWORD started = GetTickCount();
     const Outcome outcome = host({"run", "--stop", "com/example/App"});
-    EXPECT_GE(GetTickCount() - started, 300u);
+    EXPECT_GE(GetTickCount() - started, 280u); // the tick counts in steps of about 16 ms
     EXPECT_EQ(0u, outcome.exitCode) << outcome.err;
     EXPECT_EQ("released\r\n", javaOutput(outcome.out));
     EXPECT_NE(std::string::npos, outcome.log.find("signal selftest-release\n"));
