@@ -49,4 +49,28 @@ void MappedViewTraits::release(Value value) noexcept
     UnmapViewOfFile(value);
 }
 
+void HeapBlockTraits::release(Value value) noexcept
+{
+    PreserveLastError keep;
+    HeapFree(GetProcessHeap(), 0, value);
+}
+
+void GdiObjectTraits::release(Value value) noexcept
+{
+    PreserveLastError keep;
+    DeleteObject(static_cast<HGDIOBJ>(value));
+}
+
+void CursorTraits::release(Value value) noexcept
+{
+    PreserveLastError keep;
+    DestroyCursor(static_cast<HCURSOR>(value));
+}
+
+void WindowTraits::release(Value value) noexcept
+{
+    PreserveLastError keep;
+    DestroyWindow(static_cast<HWND>(value));
+}
+
 } // namespace platform
