@@ -4,16 +4,25 @@
 
 #include <windows.h>
 
+namespace {
+
+JreChoice askWithDialog(const std::string& message, int jvmType)
+{
+    JreNotFoundDialog dialog(message, jvmType);
+    JreChoice choice;
+    // Whatever else the dialog answers, a failure to show it included, is a
+    // cancellation.
+    choice.confirmed = dialog.showModal(GetActiveWindow()) == IDOK;
+    if (choice.confirmed) {
+        choice.jreFolder = dialog.jreFolder();
+        choice.jvmLibraryPath = dialog.jvmLibraryPath();
+    }
+    return choice;
+}
+
+} // namespace
+
 bool locateJvm(JavaLauncher& launcher) noexcept
 {
-    return locateJvm(launcher, [](const std::string& message, int jvmType) {
-        JreNotFoundDialog dialog(message, jvmType);
-        JreChoice choice;
-        choice.confirmed = dialog.showModal() == IDOK;
-        if (choice.confirmed) {
-            choice.jreFolder = dialog.jreFolder;
-            choice.jvmLibraryPath = dialog.jvmLibraryPath;
-        }
-        return choice;
-    });
+    return locateJvm(launcher, askWithDialog);
 }
