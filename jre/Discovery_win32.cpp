@@ -1,5 +1,6 @@
 #include "jre/Discovery.h"
 
+#include "platform/WindowStation.h"
 #include "ui/JreNotFoundDialog.h"
 
 #include <windows.h>
@@ -24,5 +25,9 @@ JreChoice askWithDialog(const std::string& message, int jvmType)
 
 bool locateJvm(JavaLauncher& launcher) noexcept
 {
+    // In a station nobody sees, a modal dialog would wait forever.
+    if (!platform::processHasInteractiveStation()) {
+        return locateJvm(launcher, reportJreNotFound);
+    }
     return locateJvm(launcher, askWithDialog);
 }

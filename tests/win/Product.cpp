@@ -88,47 +88,85 @@ bool Product::exists(const std::string& path) const
     return GetFileAttributesA(absolute(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-LaunchResult Product::run(const std::string& commandLine, const std::string& workingDir) const
+RunningLauncher::RunningLauncher(const Product& product, const std::string& commandLine,
+                                 const std::string& workingDir, const char* desktop)
+    : product_(product)
 {
-    LaunchResult result;
-    const std::string outPath = folder_ + "~stdout", errPath = folder_ + "~stderr";
-    HANDLE out = inheritableFile(outPath);
-    HANDLE err = inheritableFile(errPath);
-
+    HANDLE out = inheritableFile(product.folder() + "~stdout");
+    HANDLE err = inheritableFile(product.folder() + "~stderr");
     STARTUPINFOA si{};
     si.cb = sizeof si;
     si.dwFlags = STARTF_USESTDHANDLES;
     si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
     si.hStdOutput = out;
     si.hStdError = err;
+    std::string desktopName = desktop != nullptr ? desktop : "";
+    si.lpDesktop = desktop != nullptr ? desktopName.data() : nullptr;
     PROCESS_INFORMATION pi{};
     std::string line = commandLine; // CreateProcessA may write into it
-    const std::string exe = exePath();
-    const BOOL started = CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                                        workingDir.empty() ? folder_.c_str() : workingDir.c_str(), &si, &pi);
+    const std::string exe = product.exePath();
+    const BOOL created = CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                        workingDir.empty() ? product.folder().c_str() : workingDir.c_str(), &si, &pi);
     CloseHandle(out);
     CloseHandle(err);
-    if (!started) {
+    if (!created) {
         ADD_FAILURE() << "cannot start " << exe << ": " << GetLastError();
+        return;
+    }
+    CloseHandle(pi.hThread);
+    process_ = pi.hProcess;
+    processId_ = pi.dwProcessId;
+}
+
+RunningLauncher::~RunningLauncher()
+{
+    if (process_ != nullptr) {
+        if (running()) {
+            TerminateProcess(process_, 1);
+            WaitForSingleObject(process_, 5000);
+        }
+        CloseHandle(process_);
+    }
+}
+
+bool RunningLauncher::running() const
+{
+    return process_ != nullptr && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
+}
+
+LaunchResult RunningLauncher::finish(unsigned long timeoutMs)
+{
+    LaunchResult result;
+    if (process_ == nullptr) {
         return result;
     }
-    if (WaitForSingleObject(pi.hProcess, 60000) != WAIT_OBJECT_0) {
-        TerminateProcess(pi.hProcess, 1);
-        ADD_FAILURE() << "the launcher did not end within a minute";
+    if (WaitForSingleObject(process_, timeoutMs) != WAIT_OBJECT_0) {
+        TerminateProcess(process_, 1);
+        WaitForSingleObject(process_, 5000);
+        ADD_FAILURE() << "the launcher did not end within " << timeoutMs << " ms";
     }
     DWORD code = 0;
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hProcess);
-    CloseHandle(pi.hThread);
+    GetExitCodeProcess(process_, &code);
     result.exitCode = static_cast<int>(code);
-    result.out = read(outPath);
-    result.err = read(errPath);
+    result.out = product_.read("~stdout");
+    result.err = product_.read("~stderr");
     return result;
+}
+
+LaunchResult Product::run(const std::string& commandLine, const std::string& workingDir, const char* desktop) const
+{
+    RunningLauncher launcher(*this, commandLine, workingDir, desktop);
+    return launcher.finish();
+}
+
+std::string Product::commandLine(const std::string& arguments) const
+{
+    return "\"" + exePath() + "\"" + (arguments.empty() ? "" : " " + arguments);
 }
 
 LaunchResult Product::start(const std::string& arguments) const
 {
-    return run("\"" + exePath() + "\"" + (arguments.empty() ? "" : " " + arguments));
+    return run(commandLine(arguments));
 }
 
 std::string Product::installJvm(const std::string& runtimeFolder, const std::string& script,
