@@ -342,7 +342,7 @@ bool HyperlinkControl::handleMessage(UINT message, WPARAM wParam, LPARAM lParam,
         return true;
     case WM_SETFONT:
         normalFont_ = reinterpret_cast<HFONT>(wParam);
-        if (LOWORD(lParam) != 0) {
+        if (lParam != 0) {
             redraw(true);
         }
         return true;

@@ -68,11 +68,26 @@ std::string windowClass(HWND window)
     return std::string(name, static_cast<std::size_t>(GetClassNameA(window, name, sizeof name)));
 }
 
-HWND focusOf(HWND window)
+namespace {
+
+GUITHREADINFO threadInfo(HWND window)
 {
     GUITHREADINFO info{};
     info.cbSize = sizeof info;
-    return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
+    GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+    return info;
+}
+
+} // namespace
+
+HWND focusOf(HWND window)
+{
+    return threadInfo(window).hwndFocus;
+}
+
+HWND captureOf(HWND window)
+{
+    return threadInfo(window).hwndCapture;
 }
 
 RECT screenRect(HWND window)

@@ -40,6 +40,8 @@ std::string windowText(HWND window);
 std::string windowClass(HWND window);
 // The window holding the keyboard focus in `window`'s thread.
 HWND focusOf(HWND window);
+// The window holding the mouse capture in `window`'s thread.
+HWND captureOf(HWND window);
 // Screen rectangle of a window.
 RECT screenRect(HWND window);
 

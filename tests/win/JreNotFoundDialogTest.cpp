@@ -405,6 +405,7 @@ TEST_F(JreNotFoundDialogTest, TheLinkOpensOnClickEnterAndSpace)
     moveMouse(link.left + 10, y);
     mouseButton(true);
     EXPECT_EQ(GetDlgCtrlID(focusOf(dialog_)), IDC_DOWNLOAD_LINK);
+    EXPECT_EQ(GetDlgCtrlID(captureOf(dialog_)), IDC_DOWNLOAD_LINK);
     moveMouse(link.left + 10, link.bottom + 30);
     mouseButton(false);
     Sleep(500);
@@ -416,6 +417,7 @@ TEST_F(JreNotFoundDialogTest, TheLinkOpensOnClickEnterAndSpace)
     Sleep(200);
     moveMouse(link.right - 2, y);
     mouseButton(true);
+    EXPECT_EQ(captureOf(dialog_), nullptr);
     mouseButton(false);
     Sleep(500);
     EXPECT_EQ(GetDlgCtrlID(focusOf(dialog_)), IDCANCEL);
