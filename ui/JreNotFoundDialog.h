@@ -22,8 +22,8 @@ public:
     JreNotFoundDialog& operator=(const JreNotFoundDialog&) = delete;
 
     // Modal, owned by `owner` (may be none) and centred on it. IDOK when the
-    // user confirmed a folder, IDCANCEL for any other dismissal, -1 when the
-    // dialog could not be shown.
+    // user confirmed a folder, IDCANCEL for any other dismissal, and the
+    // platform's failure value (0 or -1) when the dialog could not be shown.
     INT_PTR showModal(HWND owner) noexcept;
 
     // The folder most recently browsed to, ending in a backslash, and its JVM
