@@ -26,6 +26,12 @@ bool takeLibrary(JavaLauncher& launcher, const std::string& home) noexcept
 
 } // namespace
 
+JreChoice reportJreNotFound(const std::string& message, int) noexcept
+{
+    printError(message);
+    return JreChoice{};
+}
+
 bool locateJvm(JavaLauncher& launcher, const JreChooser& choose) noexcept
 {
     // The configured folder is the runtime itself: no "jre" folder inside it

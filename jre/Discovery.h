@@ -25,10 +25,15 @@ struct JreChoice {
 // and the configured JVM type.
 using JreChooser = std::function<JreChoice(const std::string& message, int jvmType)>;
 
+// The chooser where no user can see a dialog (Linux; a Windows process in a
+// non-interactive window station, such as a service): the message becomes
+// the error report, and nothing is confirmed.
+JreChoice reportJreNotFound(const std::string& message, int jvmType) noexcept;
+
 // True with launcher.jvmPath set, or when the user confirmed a folder; false
 // when no runtime was found and the user did not confirm one. Asks through
-// the JRE Not Found dialog on Windows; on Linux, which has no dialog, prints
-// the message as an error instead.
+// the JRE Not Found dialog on Windows where a user can see it, and through
+// reportJreNotFound otherwise.
 [[nodiscard]] bool locateJvm(JavaLauncher& launcher) noexcept;
 // The same, asking `choose`. A confirmed folder is written to the
 // configuration file as "JRE Path" (a failed write is ignored), and

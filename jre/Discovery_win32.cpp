@@ -1,19 +1,33 @@
 #include "jre/Discovery.h"
 
+#include "platform/WindowStation.h"
 #include "ui/JreNotFoundDialog.h"
 
 #include <windows.h>
 
+namespace {
+
+JreChoice askWithDialog(const std::string& message, int jvmType)
+{
+    JreNotFoundDialog dialog(message, jvmType);
+    JreChoice choice;
+    // Whatever else the dialog answers, a failure to show it included, is a
+    // cancellation.
+    choice.confirmed = dialog.showModal(GetActiveWindow()) == IDOK;
+    if (choice.confirmed) {
+        choice.jreFolder = dialog.jreFolder();
+        choice.jvmLibraryPath = dialog.jvmLibraryPath();
+    }
+    return choice;
+}
+
+} // namespace
+
 bool locateJvm(JavaLauncher& launcher) noexcept
 {
-    return locateJvm(launcher, [](const std::string& message, int jvmType) {
-        JreNotFoundDialog dialog(message, jvmType);
-        JreChoice choice;
-        choice.confirmed = dialog.showModal() == IDOK;
-        if (choice.confirmed) {
-            choice.jreFolder = dialog.jreFolder;
-            choice.jvmLibraryPath = dialog.jvmLibraryPath;
-        }
-        return choice;
-    });
+    // In a station nobody sees, a modal dialog would wait forever.
+    if (!platform::processHasInteractiveStation()) {
+        return locateJvm(launcher, reportJreNotFound);
+    }
+    return locateJvm(launcher, askWithDialog);
 }

@@ -40,7 +40,31 @@ struct MutexHoldTraits { // a mutex this thread holds (not the handle itself)
     static Value invalid() noexcept { return nullptr; }
     static void release(Value value) noexcept;
 };
+struct GdiObjectTraits { // fonts, brushes, bitmaps: DeleteObject
+    using Value = RawHandle;
+    static Value invalid() noexcept { return nullptr; }
+    static void release(Value value) noexcept;
+};
+struct CursorTraits { // a cursor this process created (not a shared one)
+    using Value = RawHandle;
+    static Value invalid() noexcept { return nullptr; }
+    static void release(Value value) noexcept;
+};
+struct WindowTraits { // a window this process created and must destroy
+    using Value = RawHandle;
+    static Value invalid() noexcept { return nullptr; }
+    static void release(Value value) noexcept;
+};
+struct HeapBlockTraits { // HeapAlloc on the process heap
+    using Value = void*;
+    static Value invalid() noexcept { return nullptr; }
+    static void release(Value value) noexcept;
+};
 using UniqueHandle = UniqueResource<HandleTraits>;
+using UniqueHeapBlock = UniqueResource<HeapBlockTraits>;
+using UniqueGdiObject = UniqueResource<GdiObjectTraits>;
+using UniqueCursor = UniqueResource<CursorTraits>;
+using UniqueWindow = UniqueResource<WindowTraits>;
 using UniqueFileHandle = UniqueResource<FileHandleTraits>;
 using UniqueFindHandle = UniqueResource<FindHandleTraits>;
 using UniqueRegistryKey = UniqueResource<RegistryKeyTraits>;

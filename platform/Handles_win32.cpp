@@ -55,4 +55,28 @@ void MutexHoldTraits::release(Value value) noexcept
     ReleaseMutex(value);
 }
 
+void HeapBlockTraits::release(Value value) noexcept
+{
+    PreserveLastError keep;
+    HeapFree(GetProcessHeap(), 0, value);
+}
+
+void GdiObjectTraits::release(Value value) noexcept
+{
+    PreserveLastError keep;
+    DeleteObject(static_cast<HGDIOBJ>(value));
+}
+
+void CursorTraits::release(Value value) noexcept
+{
+    PreserveLastError keep;
+    DestroyCursor(static_cast<HCURSOR>(value));
+}
+
+void WindowTraits::release(Value value) noexcept
+{
+    PreserveLastError keep;
+    DestroyWindow(static_cast<HWND>(value));
+}
+
 } // namespace platform

@@ -53,24 +53,31 @@ TEST(LauncherStart, PathWithoutAnyDotEndsSilently)
     EXPECT_EQ(r.exitCode, -1);
 }
 
+const std::string notFound = "Error: The Java Runtime Environment (JRE) was not found. Please  download and install a "
+                             "JRE (latest version) from: \n";
+
 TEST(LauncherStart, FolderDotServesAnExtensionlessLauncher)
 {
     // The configuration path is cut after the last ".", even in a folder name.
     Product app("Dotted", "v1.2\\app");
     app.write("v1.ini", "[Java Runtime Environment]\nMain Class=com.example.App\n");
-    const LaunchResult r = app.start();
-    EXPECT_EQ(r.out, ""); // read "v1.ini": a main class, no runtime found
+    const LaunchResult r = app.startUnseen();
+    EXPECT_EQ(r.out, notFound); // read "v1.ini": a main class, no runtime found
     EXPECT_EQ(r.exitCode, -1);
 }
 
-TEST(LauncherStart, NoRuntimeAndNoConfirmationEndsWithoutConsoleOutput)
+TEST(LauncherStart, NoRuntimeWhereNobodySeesADialogIsReported)
 {
+    // A service's window station: a dialog there would wait for ever.
     Product app("NoRuntime");
-    app.writeIni("[Java Runtime Environment]\nMain Class=com.example.App\nJVM Source=nothing\n"
-                 "[Class Path]\nClass Path=app.jar\n");
-    const LaunchResult r = app.start();
-    EXPECT_EQ(r.out, "");
+    const std::string ini = "[Java Runtime Environment]\nMain Class=com.example.App\nJVM Source=nothing\n"
+                            "[Class Path]\nClass Path=app.jar\n";
+    app.writeIni(ini);
+    const LaunchResult r = app.startUnseen();
+    EXPECT_EQ(r.out, notFound);
+    EXPECT_EQ(r.err, "");
     EXPECT_EQ(r.exitCode, -1);
+    EXPECT_EQ(app.read("app.ini"), ini);
 }
 
 } // namespace

@@ -92,14 +92,16 @@ bool Product::exists(const std::string& path) const
     return GetFileAttributesA(absolute(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-RunningLaunch::RunningLaunch(void* process, void* thread, std::string outPath, std::string errPath)
-    : process_(process), thread_(thread), outPath_(std::move(outPath)), errPath_(std::move(errPath))
+RunningLaunch::RunningLaunch(void* process, void* thread, unsigned long processId, std::string outPath,
+                             std::string errPath)
+    : process_(process), thread_(thread), processId_(processId), outPath_(std::move(outPath)),
+      errPath_(std::move(errPath))
 {
 }
 
 RunningLaunch::RunningLaunch(RunningLaunch&& other) noexcept
-    : process_(other.process_), thread_(other.thread_), outPath_(std::move(other.outPath_)),
-      errPath_(std::move(other.errPath_))
+    : process_(other.process_), thread_(other.thread_), processId_(other.processId_),
+      outPath_(std::move(other.outPath_)), errPath_(std::move(other.errPath_))
 {
     other.process_ = nullptr;
     other.thread_ = nullptr;
@@ -124,16 +126,16 @@ bool RunningLaunch::stillRunning(unsigned milliseconds) const
     return process_ != nullptr && WaitForSingleObject(process_, milliseconds) == WAIT_TIMEOUT;
 }
 
-LaunchResult RunningLaunch::finish()
+LaunchResult RunningLaunch::finish(unsigned long timeoutMs)
 {
     LaunchResult result;
     if (process_ == nullptr) {
         return result;
     }
-    if (WaitForSingleObject(process_, 60000) != WAIT_OBJECT_0) {
+    if (WaitForSingleObject(process_, timeoutMs) != WAIT_OBJECT_0) {
         TerminateProcess(process_, 1);
         WaitForSingleObject(process_, 5000);
-        ADD_FAILURE() << "the launcher did not end within a minute";
+        ADD_FAILURE() << "the launcher did not end within " << timeoutMs << " ms";
     }
     DWORD code = 0;
     GetExitCodeProcess(process_, &code);
@@ -148,7 +150,7 @@ LaunchResult RunningLaunch::finish()
 }
 
 RunningLaunch Product::launch(const std::string& commandLine, const std::string& workingDir, const std::string& tag,
-                              bool suspended) const
+                              bool suspended, const char* desktop) const
 {
     const std::string outPath = folder_ + "~stdout" + tag, errPath = folder_ + "~stderr" + tag;
     HANDLE out = inheritableFile(outPath);
@@ -160,6 +162,8 @@ RunningLaunch Product::launch(const std::string& commandLine, const std::string&
     si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
     si.hStdOutput = out;
     si.hStdError = err;
+    std::string desktopName = desktop != nullptr ? desktop : "";
+    si.lpDesktop = desktop != nullptr ? desktopName.data() : nullptr;
     PROCESS_INFORMATION pi{};
     std::string line = commandLine; // CreateProcessA may write into it
     const std::string exe = exePath();
@@ -170,24 +174,26 @@ RunningLaunch Product::launch(const std::string& commandLine, const std::string&
     CloseHandle(err);
     if (!started) {
         ADD_FAILURE() << "cannot start " << exe << ": " << GetLastError();
-        return RunningLaunch(nullptr, nullptr, outPath, errPath);
+        return RunningLaunch(nullptr, nullptr, 0, outPath, errPath);
     }
-    return RunningLaunch(pi.hProcess, pi.hThread, outPath, errPath);
+    return RunningLaunch(pi.hProcess, pi.hThread, pi.dwProcessId, outPath, errPath);
 }
 
-LaunchResult Product::run(const std::string& commandLine, const std::string& workingDir) const
+LaunchResult Product::run(const std::string& commandLine, const std::string& workingDir, const char* desktop) const
 {
-    return launch(commandLine, workingDir, "", false).finish();
+    return launch(commandLine, workingDir, "", false, desktop).finish();
 }
 
-LaunchResult Product::start(const std::string& arguments) const
+std::string Product::commandLine(const std::string& arguments) const
 {
-    return run("\"" + exePath() + "\"" + (arguments.empty() ? "" : " " + arguments));
+    return "\"" + exePath() + "\"" + (arguments.empty() ? "" : " " + arguments);
 }
+
+LaunchResult Product::start(const std::string& arguments) const { return run(commandLine(arguments)); }
 
 RunningLaunch Product::spawn(const std::string& arguments, const std::string& tag, bool suspended) const
 {
-    return launch("\"" + exePath() + "\"" + (arguments.empty() ? "" : " " + arguments), "", tag, suspended);
+    return launch(commandLine(arguments), "", tag, suspended, nullptr);
 }
 
 std::string Product::installJvm(const std::string& runtimeFolder, const std::string& script,

@@ -13,11 +13,15 @@ struct LaunchResult {
     int exitCode = 0;  // as the launcher returned it (-1 for 0xFFFFFFFF)
 };
 
-// A launcher started and not yet waited for; waited for (at most a minute)
-// when it goes out of scope.
+// A desktop of a window station that nobody sees, as a service's is: a
+// launcher started there must not wait for a dialog.
+inline const char* const unseenDesktop = "QuarnelUnseen\\Default";
+
+// A launcher started and not yet waited for, so that a test can work with it
+// meanwhile; waited for (at most a minute) when it goes out of scope.
 class RunningLaunch {
 public:
-    RunningLaunch(void* process, void* thread, std::string outPath, std::string errPath);
+    RunningLaunch(void* process, void* thread, unsigned long processId, std::string outPath, std::string errPath);
     RunningLaunch(RunningLaunch&& other) noexcept;
     RunningLaunch(const RunningLaunch&) = delete;
     RunningLaunch& operator=(const RunningLaunch&) = delete;
@@ -27,12 +31,15 @@ public:
     void resume() const;
     // Whether it is still running after waiting up to `milliseconds`.
     bool stillRunning(unsigned milliseconds = 0) const;
-    // Waits for the end (a minute at most, then it is killed) and collects.
-    LaunchResult finish();
+    // Waits for the end (at most `timeoutMs`, then it is killed) and collects.
+    LaunchResult finish(unsigned long timeoutMs = 60000);
+    unsigned long processId() const { return processId_; }
+    void* process() const { return process_; }
 
 private:
     void* process_ = nullptr;
     void* thread_ = nullptr;
+    unsigned long processId_ = 0;
     std::string outPath_;
     std::string errPath_;
 };
@@ -54,10 +61,19 @@ public:
     bool exists(const std::string& path) const;
 
     // Starts the launcher with exactly `commandLine` as its raw command line
-    // (the program name is whatever the line says) and waits for it.
-    LaunchResult run(const std::string& commandLine, const std::string& workingDir = "") const;
+    // (the program name is whatever the line says) and waits for it; in
+    // `desktop` ("station\\desktop") when one is given.
+    LaunchResult run(const std::string& commandLine, const std::string& workingDir = "",
+                     const char* desktop = nullptr) const;
+    // The quoted full path, then `arguments`: the usual command line.
+    std::string commandLine(const std::string& arguments = "") const;
     // The usual start: the quoted full path, then `arguments` verbatim.
     LaunchResult start(const std::string& arguments = "") const;
+    // The same in the unseen desktop, for starts that find no runtime.
+    LaunchResult startUnseen(const std::string& arguments = "") const
+    {
+        return run(commandLine(arguments), "", unseenDesktop);
+    }
     // The usual start without waiting for it; suspended, it begins only once
     // resumed. Launches running at the same time need tags of their own:
     // they name the files their output goes to.
@@ -74,7 +90,7 @@ public:
 private:
     std::string absolute(const std::string& path) const;
     RunningLaunch launch(const std::string& commandLine, const std::string& workingDir, const std::string& tag,
-                         bool suspended) const;
+                         bool suspended, const char* desktop) const;
 
     std::string folder_;
     std::string exeName_;

@@ -31,7 +31,7 @@ TEST(WorkingDir, WithoutOverrideRelativePathsFollowTheCaller)
     Product app("WorkDirOff");
     app.installJvm("rt\\", printCwd);
     app.writeIni(config("rt\\", "no"));
-    EXPECT_EQ(app.run("app.exe", "C:\\qt").exitCode, -1); // C:\qt\rt\ holds no runtime
+    EXPECT_EQ(app.run("app.exe", "C:\\qt", unseenDesktop).exitCode, -1); // C:\qt\rt\ holds no runtime
     EXPECT_EQ(app.run("app.exe", app.folder()).out, "C:\\qt\\WorkDirOff\r\n");
 }
 

@@ -1,0 +1,19 @@
+#include "platform/WindowStation.h"
+
+#include <windows.h>
+
+namespace platform {
+
+bool processHasInteractiveStation() noexcept
+{
+    // The station handle belongs to the process and must not be closed.
+    USEROBJECTFLAGS flags{};
+    DWORD needed = 0;
+    const HWINSTA station = GetProcessWindowStation();
+    if (station == nullptr || !GetUserObjectInformationA(station, UOI_FLAGS, &flags, sizeof flags, &needed)) {
+        return isInteractiveStation(std::nullopt);
+    }
+    return isInteractiveStation(flags.dwFlags);
+}
+
+} // namespace platform
