@@ -17,7 +17,7 @@ namespace {
 // The library of `home` for the configured JVM type into launcher.jvmPath;
 // false, leaving it empty, when the folder holds none, or, with
 // `sameMachineOnly`, one of another machine. `origin` names the source for
-// the trace (null: already traced).
+// the trace.
 bool takeLibrary(JavaLauncher& launcher, const std::string& home, const char* origin,
                  bool sameMachineOnly) noexcept
 {
@@ -26,7 +26,7 @@ bool takeLibrary(JavaLauncher& launcher, const std::string& home, const char* or
     const char* verdict = library.empty()                                           ? "no library"
                           : sameMachineOnly && isLibraryOfOtherMachine(library) ? "other architecture"
                                                                                   : nullptr;
-    if (origin != nullptr && tracing()) {
+    if (tracing()) {
         CandidateFacts facts;
         facts.origin = origin;
         facts.home = home;
@@ -88,10 +88,9 @@ bool locateJvm(JavaLauncher& launcher, const JreChooser& choose) noexcept
         trace("source beside the launcher: no runtime marker");
     }
 
-    if (const std::optional<JreInstallation> installed = findInstalledJre(launcher)) {
-        if (takeLibrary(launcher, installed->home, nullptr, false)) {
-            return true;
-        }
+    if (std::optional<JreInstallation> installed = findInstalledJre(launcher)) {
+        launcher.jvmPath = std::move(installed->library);
+        return true;
     }
 
     if (takeJavaHome(launcher)) {
@@ -141,6 +140,7 @@ std::optional<JreInstallation> chooseInstallation(std::vector<JreInstallation>& 
                 traceCandidate(entry, i == chosen ? library : entry.library, i == chosen ? "chosen" : "not preferred");
             }
         }
+        installations[chosen].library = library;
         return std::move(installations[chosen]);
     }
 }

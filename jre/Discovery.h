@@ -40,8 +40,8 @@ using JreChooser = std::function<JreChoice(const std::string& message, int jvmTy
 [[nodiscard]] bool locateJvm(JavaLauncher& launcher, const JreChooser& choose) noexcept;
 
 // The installed runtime that the launcher's bounds, "JVM Source", JVM type and
-// preferred versions choose, its library of the launcher's machine; nothing
-// when none qualifies.
+// preferred versions choose, with the library to load (of the launcher's
+// machine) for the configured JVM type; nothing when none qualifies.
 std::optional<JreInstallation> findInstalledJre(const JavaLauncher& launcher) noexcept;
 // The choice among `installations` (left sorted, without those refused): the
 // installation selectInstallation takes, passing over any whose JVM library

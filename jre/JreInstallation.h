@@ -17,9 +17,10 @@ struct JreInstallation {
     bool favouredKind = false;
 
     // What the trace tells about it: where it was found (a registry key or a
-    // folder), whether that names development kits, and the JVM library the
-    // scan's resolution found.
+    // folder) and whether that names development kits.
     std::string origin;
     bool developmentKit = false;
+    // The JVM library the scan's resolution found; in the installation
+    // chosen, the one to load.
     std::string library;
 };
