@@ -1,8 +1,8 @@
 #pragma once
 // Finding the JVM library: the configured folder, a runtime beside the
 // launcher, then the installed runtimes (those registered in the registry on
-// Windows, the development kits under /usr/lib/jvm on Linux); when none fits,
-// the user is asked for a folder.
+// Windows, the development kits under /usr/lib/jvm on Linux), then the folder
+// JAVA_HOME names; when none fits, the user is asked for a folder.
 
 #include <functional>
 #include <optional>
@@ -12,6 +12,10 @@
 
 #include "jre/InstallationOrder.h"
 #include "jre/JreInstallation.h"
+#include "jre/ReleaseFile.h"
+#ifdef _WIN32
+#include "jre/RegistryLayouts.h"
+#endif
 
 class JavaLauncher;
 
@@ -41,8 +45,20 @@ JreChoice reportJreNotFound(const std::string& message, int jvmType) noexcept;
 [[nodiscard]] bool locateJvm(JavaLauncher& launcher, const JreChooser& choose) noexcept;
 
 // The installed runtime that the launcher's bounds, "JVM Source", JVM type and
-// preferred versions choose; nothing when none qualifies.
+// preferred versions choose, with the library to load (of the launcher's
+// machine) for the configured JVM type; nothing when none qualifies.
 std::optional<JreInstallation> findInstalledJre(const JavaLauncher& launcher) noexcept;
+// The choice among `installations` (left sorted, without those refused): the
+// installation selectInstallation takes, passing over any whose JVM library
+// for the launcher's JVM type is of another machine.
+std::optional<JreInstallation> chooseInstallation(std::vector<JreInstallation>& installations,
+                                                  const JavaLauncher& launcher) noexcept;
+
+// The folder JAVA_HOME names as a candidate: versioned by its release file
+// (all zero without one), within the bounds, with a JVM library of the
+// launcher's machine for the configured type (in its "jre" folder for an
+// old development kit). True with launcher.jvmPath set.
+[[nodiscard]] bool takeJavaHome(JavaLauncher& launcher) noexcept;
 
 // The ranking settings of the launcher's configuration.
 SelectionRules selectionRulesOf(const JavaLauncher& launcher);
@@ -54,22 +70,26 @@ std::string buildRequirementText(const JavaLauncher& launcher) noexcept;
 std::string jreNotFoundMessage(const JavaLauncher& launcher) noexcept;
 
 #ifdef _WIN32
-// Keys under HKEY_LOCAL_MACHINE whose version-named subkeys name a
-// development kit's or a runtime's folder in their "JavaHome" value.
-inline constexpr const char* developmentKitKey = "Software\\JavaSoft\\Java Development Kit\\";
-inline constexpr const char* runtimeKey = "Software\\JavaSoft\\Java Runtime Environment\\";
-
-// Appends the installations registered under `keyPath` whose version lies
+// Appends the installations registered under `layout` whose version lies
 // within the bounds and whose folder holds a JVM library, in the order the
 // registry enumerates them. A key that cannot be opened adds nothing.
-void scanRegistryKey(const JavaLauncher& launcher, const std::string& keyPath,
+void scanRegistryKey(const JavaLauncher& launcher, const RegistryLayout& layout,
                      std::vector<JreInstallation>& installations) noexcept;
-// The runtime folder of the subkey `subkeyName` of `keyPath` (a development
-// kit's "jre" folder), and whether resolving it found the server VM. False
-// when the subkey, its "JavaHome" or a JVM library is missing; the outputs
-// are then left untouched.
+// The runtime folder of the subkey `subkeyName` of `layout` (a development
+// kit's "jre" folder where the layout says so), and whether resolving it
+// found the server VM. False when the subkey, its folder value or a JVM
+// library is missing; the outputs are then left untouched.
+[[nodiscard]] bool readInstallation(const JavaLauncher& launcher, const RegistryLayout& layout,
+                                    const std::string& subkeyName, std::string& home, bool& hasServerVm) noexcept;
+// The same for the layout whose key path is `keyPath`; false for a key path
+// that no layout has.
 [[nodiscard]] bool readInstallation(const JavaLauncher& launcher, const std::string& keyPath,
                                     const std::string& subkeyName, std::string& home, bool& hasServerVm) noexcept;
+// Removes from `installations`, from index `first` on, those whose folder is
+// one of `listed` (sorted folderIdentity texts of folders listed before),
+// then adds the remaining ones' folders to `listed`.
+void dropListedFolders(std::vector<JreInstallation>& installations, std::size_t first,
+                       std::vector<std::string>& listed) noexcept;
 #else
 // Where the system's package manager installs development kits.
 inline constexpr const char* jdkRoot = "/usr/lib/jvm/";
@@ -82,10 +102,6 @@ std::optional<JreInstallation> findInstalledJreUnder(const JavaLauncher& launche
 // name order, each runtime once however many links lead to it.
 void scanJdkFolders(const JavaLauncher& launcher, const std::string& root,
                     std::vector<JreInstallation>& installations) noexcept;
-
-// The JAVA_VERSION value of a runtime's "release" text, without its quotes.
-// False, with `version` untouched, when there is no such line.
-[[nodiscard]] bool releaseVersion(std::string_view releaseText, std::string& version);
 
 struct FolderEntry {
     std::string name;      // as listed in the folder

@@ -22,19 +22,28 @@ void sortInstallations(std::vector<JreInstallation>& installations, const Select
 std::optional<JreInstallation> selectInstallation(std::vector<JreInstallation>& installations,
                                                   const SelectionRules& rules)
 {
-    if (installations.empty()) {
+    const std::size_t chosen = selectInstallationIndex(installations, rules);
+    if (chosen == installations.size()) {
         return std::nullopt;
+    }
+    return installations[chosen];
+}
+
+std::size_t selectInstallationIndex(std::vector<JreInstallation>& installations, const SelectionRules& rules)
+{
+    if (installations.empty()) {
+        return 0;
     }
     sortInstallations(installations, rules);
     for (const std::string& entry : rules.preferredVersions) {
         const JavaVersion pattern = JavaVersion::parse(entry, 0);
-        for (const JreInstallation& installation : installations) {
-            if (JavaVersion::matches(installation.version, pattern)) {
-                return installation;
+        for (std::size_t i = 0; i < installations.size(); ++i) {
+            if (JavaVersion::matches(installations[i].version, pattern)) {
+                return i;
             }
         }
     }
-    return installations.front();
+    return 0;
 }
 
 RequirementForm requirementForm(const JavaVersion& min, const JavaVersion& max) noexcept

@@ -2,6 +2,7 @@
 // Ranking of the registered runtimes and the choice among them. Pure: the
 // caller copies the few launcher settings involved into SelectionRules.
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -31,6 +32,8 @@ void sortInstallations(std::vector<JreInstallation>& installations, const Select
 // in priority order. Nothing when the list is empty.
 std::optional<JreInstallation> selectInstallation(std::vector<JreInstallation>& installations,
                                                   const SelectionRules& rules);
+// The same choice as an index into the sorted list; its size when empty.
+std::size_t selectInstallationIndex(std::vector<JreInstallation>& installations, const SelectionRules& rules);
 
 // Which requirement message describes the configured bounds.
 enum class RequirementForm {

@@ -4,8 +4,10 @@
 #include <map>
 #include <utility>
 
+#include "jre/DiscoveryTrace.h"
 #include "jre/JvmLibrary.h"
 #include "launcher/JavaLauncher.h"
+#include "launcher/Trace.h"
 #include "platform/System.h"
 
 // Linux has no registry of runtimes; the development kits that the package
@@ -22,8 +24,10 @@ std::optional<JreInstallation> findInstalledJreUnder(const JavaLauncher& launche
     std::vector<JreInstallation> installations;
     if (launcher.jvmSourceFavour || launcher.jvmSourceJdk) {
         scanJdkFolders(launcher, root, installations);
+    } else {
+        trace("source %s: not scanned (JVM Source)", root.c_str());
     }
-    return selectInstallation(installations, selectionRulesOf(launcher));
+    return chooseInstallation(installations, launcher);
 }
 
 void scanJdkFolders(const JavaLauncher& launcher, const std::string& root,
@@ -31,8 +35,10 @@ void scanJdkFolders(const JavaLauncher& launcher, const std::string& root,
 {
     std::vector<std::string> names;
     if (!platform::listFolder(root, names)) {
+        trace("source %s: not present", root.c_str());
         return;
     }
+    trace("source %s", root.c_str());
     std::vector<FolderEntry> entries;
     for (std::string& name : names) {
         std::string canonical;
@@ -42,14 +48,22 @@ void scanJdkFolders(const JavaLauncher& launcher, const std::string& root,
     }
     for (const std::string& name : distinctFolders(std::move(entries))) {
         const std::string folder = root + name + "/";
+        JreInstallation installation;
+        installation.origin = folder;
+        installation.developmentKit = true;
         std::string release;
         std::string versionText;
-        if (!platform::readFileText(folder + "release", release) || !releaseVersion(release, versionText)) {
+        if (!platform::readFileText(folder + releaseFileName, release) || !releaseVersion(release, versionText)) {
+            if (tracing()) {
+                traceCandidate(CandidateFacts{folder, nullptr, true, true, {}, {}}, "no release version");
+            }
             continue;
         }
-        JreInstallation installation;
         installation.version = JavaVersion::parse(versionText, 0);
         if (!withinBounds(installation.version, launcher.minVersion, launcher.maxVersion)) {
+            if (tracing()) {
+                traceCandidate(installation, "", "out of bounds");
+            }
             continue;
         }
         // A Java 8 kit keeps its runtime in "jre/"; later kits are runtimes
@@ -58,39 +72,23 @@ void scanJdkFolders(const JavaLauncher& launcher, const std::string& root,
         if (!isJreHome(home)) {
             home += "jre/";
             if (!isJreHome(home)) {
+                if (tracing()) {
+                    traceCandidate(installation, "", "no runtime marker");
+                }
                 continue;
             }
         }
-        if (resolveJvmLibrary(home, launcher.jvmType, installation.hasServerVm).empty()) {
+        installation.home = std::move(home);
+        installation.library = resolveJvmLibrary(installation.home, launcher.jvmType, installation.hasServerVm);
+        if (installation.library.empty()) {
+            if (tracing()) {
+                traceCandidate(installation, "", "no library");
+            }
             continue;
         }
-        installation.home = std::move(home);
         installation.favouredKind = launcher.jvmSourceJdk;
         installations.push_back(std::move(installation));
     }
-}
-
-bool releaseVersion(std::string_view releaseText, std::string& version)
-{
-    constexpr std::string_view key = "JAVA_VERSION=";
-    while (!releaseText.empty()) {
-        const std::size_t end = releaseText.find('\n');
-        std::string_view line = releaseText.substr(0, end);
-        releaseText = end == std::string_view::npos ? std::string_view() : releaseText.substr(end + 1);
-        if (!line.empty() && line.back() == '\r') {
-            line.remove_suffix(1);
-        }
-        if (line.substr(0, key.size()) != key) {
-            continue;
-        }
-        std::string_view value = line.substr(key.size());
-        if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
-            value = value.substr(1, value.size() - 2);
-        }
-        version.assign(value);
-        return true;
-    }
-    return false;
 }
 
 std::vector<std::string> distinctFolders(std::vector<FolderEntry> entries)

@@ -2,7 +2,9 @@
 
 #include <cstddef>
 #include <string_view>
+#include <utility>
 
+#include "jre/LibraryMachine.h"
 #include "launcher/Configuration.h"
 #include "launcher/JavaLauncher.h"
 #include "platform/AnsiText.h"
@@ -116,6 +118,51 @@ std::string resolveJvmLibrary(const std::string& home, int jvmType, bool& hasSer
         }
     }
     return {};
+}
+
+std::string resolveRuntimeOrKit(std::string& home, int jvmType, bool& hasServerVm) noexcept
+{
+    std::string library = resolveJvmLibrary(home, jvmType, hasServerVm);
+    if (library.empty()) {
+        std::string runtime = home + "jre" + platform::pathSeparator;
+        library = resolveJvmLibrary(runtime, jvmType, hasServerVm);
+        if (!library.empty()) {
+            home = std::move(runtime);
+        }
+    }
+    return library;
+}
+
+bool isLibraryOfOtherMachine(const std::string& libraryPath) noexcept
+{
+    std::string start;
+    return platform::readFileStart(libraryPath, libraryHeaderBytes, start) && isOtherMachine(start);
+}
+
+std::string folderIdentity(std::string_view folder)
+{
+    std::string identity;
+    identity.reserve(folder.size());
+    std::size_t kept = 0; // length without the trailing separators seen so far
+    for (std::size_t i = 0; i < folder.size();) {
+        const std::size_t next = platform::nextChar(folder, i);
+#ifdef _WIN32
+        const bool single = next - i == 1;
+        const char c = folder[i];
+        identity += single && c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+        if (!single) {
+            identity += folder[i + 1];
+        }
+#else
+        identity.append(folder.substr(i, next - i));
+#endif
+        if (next - i != 1 || folder[i] != platform::pathSeparator) {
+            kept = identity.size();
+        }
+        i = next;
+    }
+    identity.resize(kept);
+    return identity;
 }
 
 bool isJreHome(const std::string& folder) noexcept

@@ -5,6 +5,7 @@
 #include "jvm/Redirection.h"
 #include "launcher/Errors.h"
 #include "launcher/JavaLauncher.h"
+#include "launcher/Trace.h"
 #include "platform/System.h"
 #include "resources/StringIds.h"
 
@@ -43,6 +44,7 @@ void reportMissingEntryPoint() noexcept
 
 bool loadJvmLibrary(JavaLauncher& launcher) noexcept
 {
+    trace("loading JVM library %s", launcher.jvmPath.c_str());
     void* library = platform::loadLibrary(launcher.jvmPath);
     if (library == nullptr) {
         reportLoadFailure(launcher.jvmPath);
@@ -91,6 +93,7 @@ bool createJvm(JavaLauncher& launcher) noexcept
         // The JVM copies what it keeps; the strings outlive the call.
         options[i].optionString = const_cast<char*>(launcher.jvmOptions[i].c_str());
         options[i].extraInfo = nullptr;
+        trace("JVM option %s", options[i].optionString);
     }
     JavaVMInitArgs args{};
     args.version = JNI_VERSION_1_2;

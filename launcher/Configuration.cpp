@@ -2,6 +2,7 @@
 
 #include "launcher/Errors.h"
 #include "launcher/JavaLauncher.h"
+#include "launcher/Trace.h"
 #include "platform/AnsiText.h"
 #include "platform/System.h"
 #include "resources/StringIds.h"
@@ -81,6 +82,7 @@ bool readConfiguration(JavaLauncher& launcher) noexcept
     if (!getIniPath(ini)) {
         return false;
     }
+    trace("configuration %s", ini.c_str());
     const auto read = [&ini](const char* sectionName, const char* key) {
         return readIniString(ini, sectionName, key);
     };

@@ -1,6 +1,7 @@
 // Process entry: wires the launch sequence and decides the exit code.
 
 #include "launcher/JavaLauncher.h"
+#include "launcher/Trace.h"
 #include "platform/System.h"
 #include "service/ServiceHost.h"
 
@@ -10,6 +11,7 @@ int main(int argc, char** argv)
     ServiceHost serviceHost;
     ServiceHost::publish(&serviceHost);
     platform::initialiseProcess(argc, argv);
+    initialiseTrace();
 
     int result;
     if (!launcher.initialize()) {

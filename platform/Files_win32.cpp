@@ -13,6 +13,30 @@ bool fileExists(const std::string& path) noexcept
     return static_cast<bool>(search);
 }
 
+bool readFileStart(const std::string& path, std::size_t limit, std::string& bytes) noexcept
+{
+    const UniqueFileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        return false;
+    }
+    std::string data(limit, '\0');
+    std::size_t got = 0;
+    while (got < limit) {
+        DWORD count = 0;
+        if (!ReadFile(file.get(), data.data() + got, static_cast<DWORD>(limit - got), &count, nullptr)) {
+            return false;
+        }
+        if (count == 0) {
+            break;
+        }
+        got += count;
+    }
+    data.resize(got);
+    bytes.swap(data);
+    return true;
+}
+
 bool setCurrentDirectory(const std::string& path) noexcept
 {
     return SetCurrentDirectoryA(path.c_str()) != FALSE;

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <io.h>
+#include <windows.h>
 
 namespace platform {
 
@@ -14,6 +15,24 @@ void writeStandardOutput(const std::string& text) noexcept
     (void)binary;
     std::fputs(text.c_str(), stdout);
     std::fflush(stdout);
+}
+
+void writeStandardError(const std::string& text) noexcept
+{
+    // Straight to the handle: no C runtime buffer to flush or translate.
+    const HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
+    if (error == nullptr || error == INVALID_HANDLE_VALUE) {
+        return;
+    }
+    std::size_t done = 0;
+    while (done < text.size()) {
+        DWORD written = 0;
+        if (!WriteFile(error, text.data() + done, static_cast<DWORD>(text.size() - done), &written, nullptr) ||
+            written == 0) {
+            return;
+        }
+        done += written;
+    }
 }
 
 } // namespace platform

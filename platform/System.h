@@ -4,6 +4,7 @@
 // declaration says otherwise, a call that fails leaves its outputs untouched
 // and the reason in platform::lastError().
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -64,6 +65,9 @@ std::string environmentVariable(const char* name) noexcept;
 // True when a directory search finds an entry for the path. Nothing is
 // opened or loaded.
 bool fileExists(const std::string& path) noexcept;
+// At most `limit` bytes from the start of a file, fewer when it is shorter.
+// On failure `bytes` is left untouched.
+[[nodiscard]] bool readFileStart(const std::string& path, std::size_t limit, std::string& bytes) noexcept;
 [[nodiscard]] bool setCurrentDirectory(const std::string& path) noexcept;
 std::string currentDirectory() noexcept;
 
@@ -111,6 +115,9 @@ std::uint64_t totalPhysicalMemory() noexcept;
 // Writes to the process's standard output through the C runtime and flushes,
 // so that nothing is lost when the JVM ends the process. Failures ignored.
 void writeStandardOutput(const std::string& text) noexcept;
+// Writes the bytes to the process's standard error at once, unbuffered and
+// untranslated (no CR is added on Windows). Failures ignored.
+void writeStandardError(const std::string& text) noexcept;
 
 // --- resources --------------------------------------------------------------
 // The string-table entry (empty when missing).

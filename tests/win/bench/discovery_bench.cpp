@@ -1,11 +1,13 @@
 // How long the runtime search takes over a crowded registry, next to the bare
 // cost of the registry reads and file checks it cannot avoid. Registers 500
-// installations (half development kits, half runtimes) with real folders in
-// HKEY_LOCAL_MACHINE of the prefix it runs in, times each side several times,
-// prints the medians and their ratio, and removes everything it made.
+// installations spread evenly over every key the launcher scans, with real
+// folders, in HKEY_LOCAL_MACHINE of the prefix it runs in; times the two
+// sides interleaved (in alternating order, so that neither always runs on
+// the other's warm caches), prints the medians and the median of the
+// per-round ratios, and removes everything it made.
 //
-// It replaces Software\JavaSoft\Java Development Kit and ...\Java Runtime
-// Environment wholesale: run it only in a prefix of its own or of the tests.
+// It replaces the launcher's registry keys wholesale: run it only in a
+// prefix of its own or of the tests.
 
 #include "../Folders.h"
 #include "jre/Discovery.h"
@@ -20,11 +22,10 @@
 
 namespace {
 
-
-
 const std::string root = "C:\\qt\\DiscoveryBench\\";
-constexpr int installationsPerKey = 250;
-constexpr int runs = 15;
+constexpr int installations = 500;
+constexpr int layoutCount = sizeof registryLayouts / sizeof registryLayouts[0];
+constexpr int rounds = 21;
 
 bool touch(const std::string& path)
 {
@@ -39,72 +40,85 @@ bool touch(const std::string& path)
 
 void clearKeys()
 {
-    RegDeleteTreeA(HKEY_LOCAL_MACHINE, "Software\\JavaSoft\\Java Development Kit");
-    RegDeleteTreeA(HKEY_LOCAL_MACHINE, "Software\\JavaSoft\\Java Runtime Environment");
+    for (const char* tree : {"Software\\JavaSoft\\Java Development Kit", "Software\\JavaSoft\\Java Runtime Environment",
+                             "Software\\JavaSoft\\JDK", "Software\\JavaSoft\\JRE", "Software\\Eclipse Adoptium",
+                             "Software\\AdoptOpenJDK", "Software\\Semeru"}) {
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, tree);
+    }
 }
 
-bool registerInstallation(const char* key, const std::string& version, const std::string& home)
+bool registerInstallation(const RegistryLayout& layout, const std::string& version, const std::string& home)
 {
     HKEY subkey = nullptr;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, (key + version).c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &subkey,
-                        nullptr) != ERROR_SUCCESS) {
+    const std::string path = layout.keyPath + version + layout.belowVersion;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &subkey, nullptr) !=
+        ERROR_SUCCESS) {
         return false;
     }
-    const LONG result = RegSetValueExA(subkey, "JavaHome", 0, REG_SZ, reinterpret_cast<const BYTE*>(home.c_str()),
+    const LONG result = RegSetValueExA(subkey, layout.value, 0, REG_SZ, reinterpret_cast<const BYTE*>(home.c_str()),
                                        static_cast<DWORD>(home.size() + 1));
     RegCloseKey(subkey);
     return result == ERROR_SUCCESS;
 }
 
-// Each key holds versions 1.<m>.0_<u>; every folder carries the marker and a
-// client VM, so each installation costs the scan one existence check.
+// The runtime folder of a registered one, as the layout makes it.
+std::string runtimeOf(const RegistryLayout& layout, const std::string& home)
+{
+    return home + (layout.runtime == RuntimeFolder::Jre ? "\\jre\\" : "\\");
+}
+
+// Each key holds versions <feature>.0.<i>; every folder carries the marker
+// and a client VM, so each installation costs the scan one existence check.
 bool setUp()
 {
-    for (int i = 0; i < installationsPerKey; ++i) {
-        const std::string version = "1." + std::to_string(4 + i % 10) + ".0_" + std::to_string(i);
-        const std::string kit = root + "jdk" + std::to_string(i);
-        const std::string runtime = root + "jre" + std::to_string(i);
-        if (!touch(kit + "\\jre\\bin\\java.dll") || !touch(kit + "\\jre\\bin\\client\\jvm.dll") ||
-            !touch(runtime + "\\bin\\java.dll") || !touch(runtime + "\\bin\\client\\jvm.dll") ||
-            !registerInstallation(developmentKitKey, version, kit) || !registerInstallation(runtimeKey, version, runtime)) {
+    for (int i = 0; i < installations; ++i) {
+        const RegistryLayout& layout = registryLayouts[i % layoutCount];
+        const std::string version = std::to_string(8 + i % 14) + ".0." + std::to_string(i);
+        const std::string home = root + "rt" + std::to_string(i);
+        const std::string runtime = runtimeOf(layout, home);
+        if (!touch(runtime + "bin\\java.dll") || !touch(runtime + "bin\\client\\jvm.dll") ||
+            !registerInstallation(layout, version, home)) {
             return false;
         }
     }
     return true;
 }
 
-// The unavoidable work: enumerate both keys, read each JavaHome (size, then
-// data) and test the library that the scan finds first.
+// The unavoidable work: enumerate every key, read each folder value (size,
+// then data), test the library that the scan finds first, and read the
+// chosen library's header once.
 int bareScan()
 {
     int found = 0;
-    for (const char* keyPath : {developmentKitKey, runtimeKey}) {
+    std::string last;
+    for (const RegistryLayout& layout : registryLayouts) {
         HKEY key = nullptr;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, layout.keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) {
             continue;
         }
-        const bool kit = keyPath == developmentKitKey;
         char name[MAX_PATH];
         DWORD length = MAX_PATH;
         for (DWORD index = 0;
              RegEnumKeyExA(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
              ++index, length = MAX_PATH) {
             HKEY subkey = nullptr;
-            if (RegOpenKeyExA(key, name, 0, KEY_READ, &subkey) != ERROR_SUCCESS) {
+            if (RegOpenKeyExA(key, (name + std::string(layout.belowVersion)).c_str(), 0, KEY_READ, &subkey) !=
+                ERROR_SUCCESS) {
                 continue;
             }
             DWORD size = 0;
-            if (RegQueryValueExA(subkey, "JavaHome", nullptr, nullptr, nullptr, &size) == ERROR_SUCCESS && size > 0) {
+            if (RegQueryValueExA(subkey, layout.value, nullptr, nullptr, nullptr, &size) == ERROR_SUCCESS && size > 0) {
                 std::string home(size, '\0');
-                if (RegQueryValueExA(subkey, "JavaHome", nullptr, nullptr, reinterpret_cast<BYTE*>(home.data()),
+                if (RegQueryValueExA(subkey, layout.value, nullptr, nullptr, reinterpret_cast<BYTE*>(home.data()),
                                      &size) == ERROR_SUCCESS) {
                     home.resize(home.find('\0'));
-                    const std::string library = home + (kit ? "\\jre" : "") + "\\bin\\client\\jvm.dll";
+                    const std::string library = runtimeOf(layout, home) + "bin\\client\\jvm.dll";
                     WIN32_FIND_DATAA data;
                     HANDLE search = FindFirstFileA(library.c_str(), &data);
                     if (search != INVALID_HANDLE_VALUE) {
                         FindClose(search);
                         ++found;
+                        last = library;
                     }
                 }
             }
@@ -112,34 +126,37 @@ int bareScan()
         }
         RegCloseKey(key);
     }
+    HANDLE file = CreateFileA(last.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        char header[4096];
+        DWORD got = 0;
+        ReadFile(file, header, sizeof header, &got, nullptr);
+        CloseHandle(file);
+    }
     return found;
 }
 
 double nowMs()
 {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
     LARGE_INTEGER counter;
     QueryPerformanceCounter(&counter);
     return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-// One untimed run first, so that no side pays for warming the caches.
 template <typename Work>
-double medianMs(Work work)
+double timeMs(Work work)
 {
+    const double start = nowMs();
     work();
-    std::vector<double> times;
-    for (int run = 0; run < runs; ++run) {
-        const double start = nowMs();
-        work();
-        times.push_back(nowMs() - start);
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
+    return nowMs() - start;
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
 }
 
 } // namespace
@@ -159,30 +176,52 @@ int main()
     launcher.maxVersion = JavaVersion::upperBound("any");
     bool ok = true;
     std::string chosen;
-
-    const double bare = medianMs([&] { ok = ok && bareScan() == 2 * installationsPerKey; });
-    const double search = medianMs([&] {
+    const auto bare = [&] { ok = ok && bareScan() == installations; };
+    const auto search = [&] {
         const std::optional<JreInstallation> found = findInstalledJre(launcher);
         ok = ok && found.has_value();
         chosen = found ? found->home : "";
-    });
-    const double locate = medianMs([&] {
+    };
+    const auto locate = [&] {
         launcher.jvmPath.clear();
         ok = ok && locateJvm(launcher, [](const std::string&, int) { return JreChoice{}; });
-    });
+    };
 
-    std::printf("installations registered:      %d (%d per key)\n", 2 * installationsPerKey, installationsPerKey);
-    std::printf("bare enumeration + reads:      %8.2f ms (median of %d)\n", bare, runs);
-    std::printf("findInstalledJre:              %8.2f ms (median of %d)\n", search, runs);
-    std::printf("locateJvm:                     %8.2f ms (median of %d)\n", locate, runs);
-    std::printf("overhead findInstalledJre/bare: %.2fx\n", search / bare);
-    std::printf("overhead locateJvm/bare:        %.2fx\n", locate / bare);
+    // One untimed round first, so that no side pays for warming the caches.
+    bare();
+    search();
+    locate();
+    std::vector<double> bareTimes, searchTimes, locateTimes, searchRatios, locateRatios;
+    for (int round = 0; round < rounds; ++round) {
+        double b = 0, s = 0, l = 0;
+        if (round % 2 == 0) {
+            b = timeMs(bare);
+            s = timeMs(search);
+            l = timeMs(locate);
+        } else {
+            l = timeMs(locate);
+            s = timeMs(search);
+            b = timeMs(bare);
+        }
+        bareTimes.push_back(b);
+        searchTimes.push_back(s);
+        locateTimes.push_back(l);
+        searchRatios.push_back(s / b);
+        locateRatios.push_back(l / b);
+    }
+
+    std::printf("installations registered:        %d (%d keys)\n", installations, layoutCount);
+    std::printf("bare enumeration + reads:        %8.2f ms (median of %d)\n", median(bareTimes), rounds);
+    std::printf("findInstalledJre:                %8.2f ms\n", median(searchTimes));
+    std::printf("locateJvm:                       %8.2f ms\n", median(locateTimes));
+    std::printf("median ratio findInstalledJre/bare: %.3f\n", median(searchRatios));
+    std::printf("median ratio locateJvm/bare:        %.3f\n", median(locateRatios));
     std::printf("chosen: %s -> %s\n", chosen.c_str(), launcher.jvmPath.c_str());
 
     clearKeys();
     removeTree(root.substr(0, root.size() - 1));
     if (!ok) {
-        std::printf("a run did not find every installation\n");
+        std::printf("a round did not find every installation\n");
         return 1;
     }
     return 0;
