@@ -53,27 +53,6 @@ struct ListenerStart {
     const platform::UniqueHandle* ready;
 };
 
-// Passes the gate's turn once, at the latest when it goes out of scope, so
-// that no failure keeps later hand-overs waiting.
-class TurnPass {
-public:
-    explicit TurnPass(JvmGate& gate) noexcept : gate_(gate) {}
-    ~TurnPass() { pass(); }
-    TurnPass(const TurnPass&) = delete;
-    TurnPass& operator=(const TurnPass&) = delete;
-    void pass() noexcept
-    {
-        if (!passed_) {
-            passed_ = true;
-            gate_.passTurn();
-        }
-    }
-
-private:
-    JvmGate& gate_;
-    bool passed_ = false;
-};
-
 // The hand-over turn, when the mutex exists and can be had in time; empty
 // otherwise, and the caller goes on unserialised.
 platform::UniqueMutexHold takeTurn(const JavaLauncher& launcher) noexcept
@@ -85,14 +64,14 @@ platform::UniqueMutexHold takeTurn(const JavaLauncher& launcher) noexcept
     return held;
 }
 
-void callSecondaryMain(const HandOver& handOver, JavaVM* vm, TurnPass& turn) noexcept
+void callSecondaryMain(const HandOver& handOver, JavaVM* vm, JvmGateTurn& turn) noexcept
 {
     JNIEnv* env = nullptr;
     if (vm->AttachCurrentThread(reinterpret_cast<void**>(&env), nullptr) != JNI_OK) {
         return;
     }
     const JavaLauncher& launcher = *handOver.launcher;
-    jclass mainClass = env->FindClass(launcher.mainClass.c_str());
+    jclass mainClass = findClassNamed(env, launcher.mainClass);
     const jmethodID secondaryMain =
         mainClass == nullptr ? nullptr : env->GetStaticMethodID(mainClass, "secondaryMain", "([Ljava/lang/String;)V");
     jobjectArray arguments =
@@ -115,7 +94,7 @@ unsigned forwardToSecondaryMain(void* parameter) noexcept
     std::unique_ptr<HandOver> handOver(static_cast<HandOver*>(parameter));
     JvmGate& gate = handOver->launcher->jvmGate;
     if (JavaVM* vm = gate.awaitTurn(handOver->ticket)) {
-        TurnPass turn(gate);
+        JvmGateTurn turn(gate);
         callSecondaryMain(*handOver, vm, turn);
     }
     handOver.reset();

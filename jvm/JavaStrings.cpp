@@ -47,3 +47,19 @@ jobjectArray newJavaStringArray(JNIEnv* env, const std::vector<std::string>& tex
     }
     return array;
 }
+
+jclass findClassNamed(JNIEnv* env, const std::string& name) noexcept
+{
+    jstring javaName = newJavaString(env, name);
+    if (javaName == nullptr) {
+        return nullptr;
+    }
+    const char* utfName = env->GetStringUTFChars(javaName, nullptr);
+    if (utfName == nullptr) {
+        return nullptr;
+    }
+    jclass found = env->FindClass(utfName);
+    env->ReleaseStringUTFChars(javaName, utfName);
+    env->DeleteLocalRef(javaName);
+    return found;
+}

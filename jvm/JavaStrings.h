@@ -14,3 +14,8 @@ jstring newJavaString(JNIEnv* env, const std::string& text) noexcept;
 // A String[] holding the texts in order (empty for no texts), or null with a
 // Java exception pending.
 jobjectArray newJavaStringArray(JNIEnv* env, const std::vector<std::string>& texts) noexcept;
+
+// The class named by narrow text, looked up through a Java string, so that a
+// name outside ASCII reaches FindClass as the modified UTF-8 it expects (as
+// the main class's name does for main). Null with an exception pending.
+jclass findClassNamed(JNIEnv* env, const std::string& name) noexcept;

@@ -57,3 +57,24 @@ private:
     std::uint64_t nextTurn_ = 0;
     std::uint64_t inside_ = 0; // admitted and not yet left
 };
+
+// A user's turn, once awaitTurn gave it the JVM: passed at the latest when
+// this goes out of scope, so that no failure keeps the users behind waiting.
+class JvmGateTurn {
+public:
+    explicit JvmGateTurn(JvmGate& gate) noexcept : gate_(gate) {}
+    ~JvmGateTurn() { pass(); }
+    JvmGateTurn(const JvmGateTurn&) = delete;
+    JvmGateTurn& operator=(const JvmGateTurn&) = delete;
+    void pass() noexcept
+    {
+        if (!passed_) {
+            passed_ = true;
+            gate_.passTurn();
+        }
+    }
+
+private:
+    JvmGate& gate_;
+    bool passed_ = false;
+};

@@ -12,50 +12,11 @@ namespace {
 
 ServiceHost* theHost = nullptr;
 
-// The gate's turn passes on every path once it was had, or the threads
-// behind this one would wait for good.
-class Turn {
-public:
-    explicit Turn(JvmGate& gate) noexcept : gate_(gate) {}
-    ~Turn() { pass(); }
-    Turn(const Turn&) = delete;
-    Turn& operator=(const Turn&) = delete;
-    void pass() noexcept
-    {
-        if (!passed_) {
-            passed_ = true;
-            gate_.passTurn();
-        }
-    }
-
-private:
-    JvmGate& gate_;
-    bool passed_ = false;
-};
-
-// Through a Java string, so that a class name outside ASCII reaches FindClass
-// as the modified UTF-8 it expects rather than in the ANSI code page. Null
-// with an exception pending when anything fails.
-jclass findClass(JNIEnv* env, const std::string& name) noexcept
-{
-    jstring javaName = newJavaString(env, name);
-    if (javaName == nullptr) {
-        return nullptr;
-    }
-    const char* utfName = env->GetStringUTFChars(javaName, nullptr);
-    if (utfName == nullptr) {
-        return nullptr;
-    }
-    jclass found = env->FindClass(utfName);
-    env->ReleaseStringUTFChars(javaName, utfName);
-    return found;
-}
-
 // On a thread attached as a Java thread of its own. A missing class or stop
 // method is left pending for the caller to describe.
-void callStop(JNIEnv* env, const std::string& mainClass, Turn& turn) noexcept
+void callStop(JNIEnv* env, const std::string& mainClass, JvmGateTurn& turn) noexcept
 {
-    jclass mainType = findClass(env, mainClass);
+    jclass mainType = findClassNamed(env, mainClass);
     if (mainType == nullptr) {
         return;
     }
@@ -126,7 +87,7 @@ void ServiceHost::stopJavaApplication(std::uint64_t ticket) noexcept
     JvmGate& gate = launcher->jvmGate;
     // Null when no program runs, or none will any more: nothing to stop.
     if (JavaVM* vm = gate.awaitTurn(ticket)) {
-        Turn turn(gate);
+        JvmGateTurn turn(gate);
         JNIEnv* env = nullptr;
         if (vm->AttachCurrentThread(reinterpret_cast<void**>(&env), nullptr) == JNI_OK) {
             callStop(env, launcher->mainClass, turn);
