@@ -6,11 +6,35 @@ namespace platform {
 
 std::string loadString(unsigned id) noexcept
 {
-    // LoadStringA cannot report a text's length beforehand; the table's
-    // longest entry is far below this size.
-    char buffer[1024];
-    const int length = LoadStringA(GetModuleHandleA(nullptr), id, buffer, sizeof buffer);
-    return std::string(buffer, length > 0 ? static_cast<std::size_t>(length) : 0);
+    // LoadStringA silently cuts a text to its buffer, and may cut a
+    // double-byte character in half doing so. The table's own block says how
+    // long each text is: convert exactly that. Blocks hold 16 texts, each a
+    // count of UTF-16 units followed by the units.
+    const HMODULE module = GetModuleHandleA(nullptr);
+    const HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(id / 16 + 1), MAKEINTRESOURCEA(6)); // RT_STRING
+    const HGLOBAL loaded = found == nullptr ? nullptr : LoadResource(module, found);
+    const auto* units = static_cast<const WCHAR*>(loaded == nullptr ? nullptr : LockResource(loaded));
+    if (units == nullptr) {
+        return {};
+    }
+    const DWORD blockUnits = SizeofResource(module, found) / sizeof(WCHAR);
+    DWORD at = 0;
+    for (unsigned index = id % 16; index > 0 && at < blockUnits; --index) {
+        at += 1 + units[at];
+    }
+    if (at >= blockUnits || units[at] == 0 || units[at] > blockUnits - at - 1) {
+        return {};
+    }
+    const int length = units[at];
+    const WCHAR* text = units + at + 1;
+    const int bytes = WideCharToMultiByte(CP_ACP, 0, text, length, nullptr, 0, nullptr, nullptr);
+    if (bytes <= 0) {
+        return {};
+    }
+    std::string result(static_cast<std::size_t>(bytes), '\0');
+    const int written = WideCharToMultiByte(CP_ACP, 0, text, length, result.data(), bytes, nullptr, nullptr);
+    result.resize(written > 0 ? static_cast<std::size_t>(written) : 0);
+    return result;
 }
 
 } // namespace platform

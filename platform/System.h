@@ -38,7 +38,9 @@ std::vector<std::string> argumentsAfterProgram() noexcept;   // POSIX only
 
 // --- module ---------------------------------------------------------------
 // Full path of the running executable (GetModuleFileNameA with 260
-// characters on Windows, /proc/self/exe on Linux).
+// characters on Windows, /proc/self/exe on Linux). A path that fills the
+// buffer is a failure (ERROR_INSUFFICIENT_BUFFER, ENAMETOOLONG), never a
+// path cut short.
 [[nodiscard]] bool moduleFileName(std::string& path) noexcept;
 
 // --- configuration files ----------------------------------------------------
@@ -97,7 +99,7 @@ std::uint64_t totalPhysicalMemory() noexcept;
 void writeStandardOutput(const std::string& text) noexcept;
 
 // --- resources --------------------------------------------------------------
-// The string-table entry (empty when missing).
+// The string-table entry, whole whatever its length (empty when missing).
 std::string loadString(unsigned id) noexcept;
 
 #ifdef _WIN32
