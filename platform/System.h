@@ -47,6 +47,9 @@ std::vector<std::string> argumentsAfterProgram() noexcept;   // POSIX only
 // GetPrivateProfileStringA's contract: copies at most size - 1 bytes of the
 // value (empty for a missing file, section or key), zero-terminates, and
 // returns the length copied; size - 1 when the value did not fit.
+// On POSIX only a regular file of at most 16 MiB is read: anything else (a
+// FIFO, a device, a directory, a larger file) reads as a missing file, and
+// writing into it fails without touching it.
 unsigned readProfileString(const std::string& file, const char* section, const char* key, char* buffer,
                            unsigned size) noexcept;
 [[nodiscard]] bool writeProfileString(const std::string& file, const char* section, const char* key,
