@@ -1,5 +1,7 @@
 #include "platform/System.h"
 
+#include "platform/CodePage_win32.h"
+
 #include <windows.h>
 
 namespace platform {
@@ -25,16 +27,7 @@ std::string loadString(unsigned id) noexcept
     if (at >= blockUnits || units[at] == 0 || units[at] > blockUnits - at - 1) {
         return {};
     }
-    const int length = units[at];
-    const WCHAR* text = units + at + 1;
-    const int bytes = WideCharToMultiByte(CP_ACP, 0, text, length, nullptr, 0, nullptr, nullptr);
-    if (bytes <= 0) {
-        return {};
-    }
-    std::string result(static_cast<std::size_t>(bytes), '\0');
-    const int written = WideCharToMultiByte(CP_ACP, 0, text, length, result.data(), bytes, nullptr, nullptr);
-    result.resize(written > 0 ? static_cast<std::size_t>(written) : 0);
-    return result;
+    return ansiFromWide(units + at + 1, units[at]);
 }
 
 } // namespace platform

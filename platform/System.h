@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/Handles.h"
@@ -56,11 +57,11 @@ unsigned readProfileString(const std::string& file, const char* section, const c
                                       const std::string& value) noexcept;
 
 // --- environment ------------------------------------------------------------
-// ExpandEnvironmentStringsA's contract: with size too small (or 0) returns the
-// size needed including the terminating zero; otherwise expands %NAME%
-// references of set variables into buffer and returns the same count; 0 on
-// failure. References to unset variables stay as written.
-unsigned expandEnvironmentStrings(const char* text, char* buffer, unsigned size) noexcept;
+// A VariableLookup (platform/EnvironmentText.h) over the process's
+// environment, for expandReferences: names compare as the platform compares
+// them (ignoring case on Windows, exactly on POSIX); a value may have any
+// length; a name holding a zero byte is never set. `context` is unused.
+bool lookUpEnvironmentVariable(void* context, std::string_view name, std::string& value) noexcept;
 [[nodiscard]] bool setEnvironmentVariable(const char* name, const std::string& value) noexcept;
 // Empty when unset.
 std::string environmentVariable(const char* name) noexcept;
