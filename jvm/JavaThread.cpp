@@ -12,6 +12,14 @@ namespace {
 
 unsigned threadEntry(void* launcher) { return javaThreadMain(static_cast<JavaLauncher*>(launcher)); }
 
+// The thread creates the JVM before the JVM has looked at -Xss: on a stack
+// of a few kilobytes (-Xss1, -Xss16k) creation itself overflows it and the
+// process dies without a word. On this much the JVM always gets far enough
+// to refuse such a value with its own message (32 KiB is measured to be
+// enough on Linux); sizes above it, -Xss512k and up, are honoured as asked.
+// The option handed to the JVM stays as configured.
+constexpr std::uint32_t minimumJavaThreadStack = 256 * 1024;
+
 // Looks the main class and main up and calls it; false when that could not
 // be done (reported). Leaves no exception pending when it returns true.
 bool callMain(JavaLauncher& launcher, JNIEnv* env) noexcept
@@ -70,8 +78,13 @@ std::uint32_t runJavaThread(JavaLauncher& launcher) noexcept
     if (launcher.mainThreadStackSize == 0) {
         launcher.mainThreadStackSize = queryDefaultJavaStackSize(launcher);
     }
+    // 0 stays 0: the platform's default is far above the floor.
+    std::uint32_t stackSize = launcher.mainThreadStackSize;
+    if (stackSize != 0 && stackSize < minimumJavaThreadStack) {
+        stackSize = minimumJavaThreadStack;
+    }
     unsigned exitCode = 1;
-    if (!platform::runThread(launcher.mainThreadStackSize, threadEntry, &launcher, exitCode)) {
+    if (!platform::runThread(stackSize, threadEntry, &launcher, exitCode)) {
         // No thread of our own: the primary thread's stack will have to do.
         exitCode = javaThreadMain(&launcher);
     }

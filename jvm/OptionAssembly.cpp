@@ -6,10 +6,9 @@
 #include "launcher/Errors.h"
 #include "launcher/JavaLauncher.h"
 #include "platform/AnsiText.h"
+#include "platform/EnvironmentText.h"
 #include "platform/System.h"
 #include "resources/StringIds.h"
-
-#include <cstring>
 
 namespace {
 
@@ -70,18 +69,7 @@ void extendProgramSearchPath(const std::string& systemPath)
 
 void expandEnvironment(std::string& text) noexcept
 {
-    const unsigned needed = platform::expandEnvironmentStrings(text.c_str(), nullptr, 0);
-    if (needed == 0) {
-        return;
-    }
-    std::string expanded(needed, '\0');
-    const unsigned written = platform::expandEnvironmentStrings(text.c_str(), expanded.data(), needed);
-    if (written == 0 || written > needed) {
-        return; // the environment grew in between: keep the text as it was
-    }
-    // The count may overstate the bytes for a double-byte code page.
-    expanded.resize(std::strlen(expanded.c_str()));
-    text = std::move(expanded);
+    text = platform::expandReferences(text, platform::lookUpEnvironmentVariable, nullptr);
 }
 
 std::string joinSearchPath(const std::vector<std::string>& pieces, char separator)

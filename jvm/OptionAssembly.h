@@ -8,8 +8,9 @@
 #include <string>
 #include <vector>
 
-// Replaces %NAME% references of set variables in place. References to unset
-// variables stay as written; when expansion fails the text is unchanged.
+// Replaces %NAME% references of set variables in place, by the rules of
+// platform/EnvironmentText.h over the process's environment. References to
+// unset variables stay as written; no other byte changes.
 void expandEnvironment(std::string& text) noexcept;
 
 // Search-path pieces joined by `separator` in order. Empty pieces are left

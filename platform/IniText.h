@@ -4,28 +4,35 @@
 // platform without those functions gives the launcher the same values. Pure:
 // the callers read and write the file.
 //
-// Rules shared by both operations:
-// - Lines end in LF or CR LF; the last line needs no line end. A UTF-8 byte
-//   order mark before the first line is skipped.
-// - A line whose first non-blank character is '[' opens a section named by
-//   the text up to its last ']' (or the line's end when there is none).
-//   Lines before the first section belong to none and are never matched.
+// Rules shared by both operations (tests/ini-corpus holds files where they
+// matter, compared against GetPrivateProfileStringA):
+// - Lines end in LF, CR LF or a lone CR; the last line needs no line end. A
+//   UTF-8 byte order mark before the first line is skipped. A file that
+//   starts with a UTF-16 byte order mark (either order) is UTF-16 text: it
+//   is read as UTF-8, and an edit is written back as UTF-16 in its order.
+// - White space is space, tab, CR, VT, FF and Ctrl-Z (0x1A).
+// - A line whose first non-blank character is '[' and that holds a ']'
+//   after it opens a section named by the text up to its last ']'; without
+//   a ']' it is an entry like any other. The lines before the first section
+//   form a section without a name.
 // - A line whose first non-blank character is ';' or '#' is a comment.
 // - Any other non-blank line is an entry: the key is the text before the
 //   first '=', the value the text after it; a line without '=' is a key with
-//   an empty value, and an empty key is never matched.
+//   an empty value. An empty key is a key too.
 // - Section and key names are trimmed of surrounding white space and compared
 //   without regard to the case of ASCII letters; only the first section of a
 //   name counts, and within it the first entry of a key.
+// - A name or a value ends at its first NUL byte (after trimming), as the
+//   zero-terminated strings of the profile functions do; a NUL ends no line.
 
 #include <string>
 #include <string_view>
 
 namespace platform {
 
-// The value of `key` in `section`, trimmed of surrounding white space, then
-// stripped of one pair of enclosing double (or single) quotes. Empty when the
-// section or the key is missing.
+// The value of `key` in `section` (both trimmed as the file's names are),
+// trimmed of surrounding white space, then stripped of one pair of enclosing
+// double (or single) quotes. Empty when the section or the key is missing.
 std::string iniLookup(std::string_view fileText, std::string_view section, std::string_view key);
 
 // `fileText` with `key` set to `value` in `section`: the value of the key's

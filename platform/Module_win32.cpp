@@ -11,6 +11,14 @@ bool moduleFileName(std::string& path) noexcept
     if (length == 0) {
         return false;
     }
+    // A path that fills the buffer has been cut (and, on older systems, left
+    // without its terminating zero); anything derived from it, the INI path
+    // first, would name another file. The last error is not asked: a
+    // success leaves whatever an earlier call put there.
+    if (length >= MAX_PATH) {
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return false;
+    }
     path.assign(buffer, length);
     return true;
 }

@@ -15,15 +15,30 @@
 namespace platform {
 namespace {
 
-// The whole file into `text`; false, with `text` untouched, when it cannot be
-// read (errno ENOENT when it does not exist).
+// Far above any real configuration, far below what would exhaust memory.
+constexpr off_t maximumProfileSize = 16 * 1024 * 1024;
+
+// The whole of a regular file of at most maximumProfileSize bytes into
+// `text`; false, with `text` untouched, otherwise (errno ENOENT when it does
+// not exist). A FIFO, a device such as /dev/zero or a directory would hang
+// the launcher or fill its memory: they are refused after an open that
+// cannot block (O_NONBLOCK), before a byte is read.
 bool readWholeFile(const std::string& path, std::string& text)
 {
-    UniqueFileHandle file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    UniqueFileHandle file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (!file) {
         return false;
     }
+    struct stat status;
+    if (::fstat(file.get(), &status) != 0) {
+        return false;
+    }
+    if (!S_ISREG(status.st_mode) || status.st_size > maximumProfileSize) {
+        errno = S_ISDIR(status.st_mode) ? EISDIR : S_ISREG(status.st_mode) ? EFBIG : EINVAL;
+        return false;
+    }
     std::string content;
+    content.reserve(static_cast<std::size_t>(status.st_size));
     char chunk[4096];
     for (;;) {
         const ssize_t count = ::read(file.get(), chunk, sizeof chunk);
@@ -37,6 +52,10 @@ bool readWholeFile(const std::string& path, std::string& text)
             return false;
         }
         content.append(chunk, static_cast<std::size_t>(count));
+        if (content.size() > static_cast<std::size_t>(maximumProfileSize)) { // grew while being read
+            errno = EFBIG;
+            return false;
+        }
     }
     text.swap(content);
     return true;
@@ -131,6 +150,9 @@ bool writeProfileString(const std::string& file, const char* section, const char
     }
     const std::string target = replacementTarget(file);
     std::string text;
+    // Only a missing file starts from nothing: anything that is not a
+    // regular file of a sane size, /dev/zero behind a link included, is left
+    // alone rather than replaced.
     if (!readWholeFile(target, text) && errno != ENOENT) {
         return false;
     }

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/Handles.h"
@@ -39,24 +40,29 @@ std::vector<std::string> argumentsAfterProgram() noexcept;   // POSIX only
 
 // --- module ---------------------------------------------------------------
 // Full path of the running executable (GetModuleFileNameA with 260
-// characters on Windows, /proc/self/exe on Linux).
+// characters on Windows, /proc/self/exe on Linux). A path that fills the
+// buffer is a failure (ERROR_INSUFFICIENT_BUFFER, ENAMETOOLONG), never a
+// path cut short.
 [[nodiscard]] bool moduleFileName(std::string& path) noexcept;
 
 // --- configuration files ----------------------------------------------------
 // GetPrivateProfileStringA's contract: copies at most size - 1 bytes of the
 // value (empty for a missing file, section or key), zero-terminates, and
 // returns the length copied; size - 1 when the value did not fit.
+// On POSIX only a regular file of at most 16 MiB is read: anything else (a
+// FIFO, a device, a directory, a larger file) reads as a missing file, and
+// writing into it fails without touching it.
 unsigned readProfileString(const std::string& file, const char* section, const char* key, char* buffer,
                            unsigned size) noexcept;
 [[nodiscard]] bool writeProfileString(const std::string& file, const char* section, const char* key,
                                       const std::string& value) noexcept;
 
 // --- environment ------------------------------------------------------------
-// ExpandEnvironmentStringsA's contract: with size too small (or 0) returns the
-// size needed including the terminating zero; otherwise expands %NAME%
-// references of set variables into buffer and returns the same count; 0 on
-// failure. References to unset variables stay as written.
-unsigned expandEnvironmentStrings(const char* text, char* buffer, unsigned size) noexcept;
+// A VariableLookup (platform/EnvironmentText.h) over the process's
+// environment, for expandReferences: names compare as the platform compares
+// them (ignoring case on Windows, exactly on POSIX); a value may have any
+// length; a name holding a zero byte is never set. `context` is unused.
+bool lookUpEnvironmentVariable(void* context, std::string_view name, std::string& value) noexcept;
 [[nodiscard]] bool setEnvironmentVariable(const char* name, const std::string& value) noexcept;
 // Empty when unset.
 std::string environmentVariable(const char* name) noexcept;
@@ -120,7 +126,7 @@ void writeStandardOutput(const std::string& text) noexcept;
 void writeStandardError(const std::string& text) noexcept;
 
 // --- resources --------------------------------------------------------------
-// The string-table entry (empty when missing).
+// The string-table entry, whole whatever its length (empty when missing).
 std::string loadString(unsigned id) noexcept;
 
 #ifdef _WIN32

@@ -73,6 +73,27 @@ TEST_F(JavaThread, RequestedStackSizesTheThread)
     EXPECT_EQ(launcher.javaVm, nullptr);
 }
 
+TEST_F(JavaThread, TinyRequestGetsAFloorAndLargerOnesAreHonoured)
+{
+    const struct {
+        std::uint32_t requested;
+        std::size_t thread;
+    } rows[] = {
+        {1, 262144},
+        {16384, 262144},
+        {262144, 262144},
+        {524288, 524288},
+    };
+    for (const auto& row : rows) {
+        launcher.mainThreadStackSize = row.requested;
+        std::string out;
+        EXPECT_EQ(run(out), 1u);
+        // At least: the C library may hand over a cached stack somewhat larger.
+        EXPECT_GE(stackOfCreatingThread, row.thread) << row.requested;
+        EXPECT_EQ(launcher.mainThreadStackSize, row.requested) << "the request itself stays as configured";
+    }
+}
+
 TEST_F(JavaThread, WithoutARequestTheLibraryDefaultIsUsedAndKept)
 {
     defaultStack = 3145728;

@@ -108,6 +108,28 @@ TEST(Launch, UnrecognisedOptionFailsCreation)
     EXPECT_EQ(r.exitCode, 255);
 }
 
+TEST(Launch, TinyStackSizeIsRefusedByTheJvmItself)
+{
+    // The JVM's answer to a size it can check on the launcher's thread as it
+    // stands; smaller sizes must get the same answer, not a crash.
+    LinuxProduct reference("stack64k");
+    reference.writeIni(javaConfig("quarnel.test.Args", "-Xss64k"));
+    const RunResult refused = reference.run();
+    ASSERT_NE(refused.out.find("The Java thread stack size specified is too small."), std::string::npos)
+        << refused.out << refused.err;
+    ASSERT_NE(refused.out.find("Error: JNI exception: failed to create the Java VM\n"), std::string::npos);
+    ASSERT_EQ(refused.exitCode, 255);
+
+    for (const char* size : {"-Xss1", "-Xss16k", "-Xss24k"}) {
+        LinuxProduct app("tinystack");
+        app.writeIni(javaConfig("quarnel.test.Args", size));
+        const RunResult r = app.run();
+        EXPECT_EQ(r.out, refused.out) << size;
+        EXPECT_EQ(r.err, refused.err) << size;
+        EXPECT_EQ(r.exitCode, 255) << size;
+    }
+}
+
 TEST(Launch, NonDaemonThreadKeepsTheProcessAlive)
 {
     LinuxProduct app("lingering");

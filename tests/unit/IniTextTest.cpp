@@ -15,8 +15,15 @@ using platform::iniLookup;
 
 const char* const jre = "Java Runtime Environment";
 
+// A literal's bytes, NULs inside included.
+template <std::size_t N>
+std::string withNuls(const char (&text)[N])
+{
+    return std::string(text, N - 1);
+}
+
 struct LookupRow {
-    const char* text;
+    std::string text;
     const char* section;
     const char* key;
     const char* expected;
@@ -26,7 +33,7 @@ void expectLookups(const LookupRow* begin, const LookupRow* end)
 {
     for (const LookupRow* row = begin; row != end; ++row) {
         EXPECT_EQ(iniLookup(row->text, row->section, row->key), row->expected)
-            << "text \"" << row->text << "\" [" << row->section << "] " << row->key;
+            << "text " << testing::PrintToString(row->text) << " [" << row->section << "] " << row->key;
     }
 }
 
@@ -42,7 +49,7 @@ TEST(IniLookup, MatchesSectionsAndKeysIgnoringCaseAndSurroundingBlanks)
         {"[Application]\nKey   \n", "Application", "Key", ""},              // no '=': an empty value
         {"[Application]\nMain ClassX=no\n", "Application", "Main Class", ""}, // whole names only
         {"[Application]x\nKey=v\n", "Application", "Key", "v"},             // text after ']' ignored
-        {"[Application\nKey=v\n", "Application", "Key", "v"},              // unclosed heading
+        {"[Application\nKey=v\n", "Application", "Key", ""},               // no ']': no heading at all
     };
     expectLookups(std::begin(rows), std::end(rows));
 }
@@ -87,7 +94,7 @@ TEST(IniLookup, ToleratesCommentsGarbageAndLineEnds)
         {"[S]\n  ;k=indented comment\nk=v\n", "S", "k", "v"},
         {"[S]\nk=v ; not a comment\n", "S", "k", "v ; not a comment"},
         {"[S]\n!!garbage line\n=no key\n\n\nk=v\n", "S", "k", "v"},
-        {"[S]\n=no key\n", "S", "", ""},
+        {"[S]\n=no key\n", "S", "", "no key"},                             // an empty key is a key
         {"[S]\r\nk=crlf\r\nj=x\r\n", "S", "k", "crlf"},
         {"[S]\r\nk=last crlf\r\n", "S", "k", "last crlf"},
         {"[S]\nk=no trailing newline", "S", "k", "no trailing newline"},
@@ -96,6 +103,86 @@ TEST(IniLookup, ToleratesCommentsGarbageAndLineEnds)
         {"\xEF\xBB\xBF[S]\nk=after a byte order mark\n", "S", "k", "after a byte order mark"},
     };
     expectLookups(std::begin(rows), std::end(rows));
+}
+
+// Where the profile functions' reading of a file differs from a plain
+// line-by-line one; tests/ini-corpus holds the same cases as files.
+TEST(IniLookup, ReadsFilesAsTheProfileFunctionsDo)
+{
+    const LookupRow rows[] = {
+        // A value, a key or a section name ends at a NUL byte, after blanks
+        // are trimmed; a NUL ends no line.
+        {withNuls("[S]\nk=ab\0cd\nj=x\n"), "S", "k", "ab"},
+        {withNuls("[S]\nk=ab \0cd\n"), "S", "k", "ab "},
+        {withNuls("[S]\nk=\"q\0\"\n"), "S", "k", "\"q"},
+        {withNuls("[S]\nk=v\0[T]\nk=t\n"), "T", "k", ""},
+        {withNuls("[S\0x]\nk\0y=v\n"), "S", "k", "v"},
+        // A lone CR ends a line too.
+        {"[S]\rk=v\rj=w\r[T]\rk=t\r", "S", "j", "w"},
+        {"[S]\rk=v\rj=w\r[T]\rk=t\r", "T", "k", "t"},
+        {"[S]\r\nk=v\r\nj=w\r[T]\r\nk=t\n", "T", "k", "t"},
+        {"[S]\n\r\n\rk=after blank lines\r", "S", "k", "after blank lines"},
+        // Ctrl-Z is white space.
+        {"[S]\nk=v\x1A\n\x1A[T]\x1A\nk=z\n", "S", "k", "v"},
+        {"[S]\nk=v\x1A\n\x1A[T]\x1A\nk=z\n", "T", "k", "z"},
+        {"[S]\n\x1Ak\x1A=\x1Av\n", "S", "k", "v"},
+        // A '[' line without ']' is an entry of the section before it.
+        {"[S]\n[T\nk=in S\n", "S", "k", "in S"},
+        {"[S]\n[T\nk=in S\n", "T", "k", ""},
+        // The lines before the first heading form the section without a
+        // name, which a later "[]" does not reopen.
+        {"k=first\n[]\nk=later\n", "", "k", "first"},
+        {"[]\nk=later\n", "", "k", ""},
+        // The names asked for are trimmed as the file's are.
+        {"[S]\nk=v\n", " S ", "\tk ", "v"},
+    };
+    expectLookups(std::begin(rows), std::end(rows));
+}
+
+// UTF-16 files, with their byte-order mark, are read as the UTF-8 text they
+// hold: on this side the launcher's narrow strings are UTF-8.
+TEST(IniLookup, ReadsUtf16FilesAsUtf8)
+{
+    const auto le = [](std::u16string_view text) {
+        std::string bytes = "\xFF\xFE";
+        for (char16_t u : text) {
+            bytes += static_cast<char>(u & 0xFF);
+            bytes += static_cast<char>(u >> 8);
+        }
+        return bytes;
+    };
+    const auto be = [](std::u16string_view text) {
+        std::string bytes = "\xFE\xFF";
+        for (char16_t u : text) {
+            bytes += static_cast<char>(u >> 8);
+            bytes += static_cast<char>(u & 0xFF);
+        }
+        return bytes;
+    };
+    EXPECT_EQ(iniLookup(le(u"[S]\r\nk=v\u00E9\r\n"), "S", "k"), "v\xC3\xA9");
+    EXPECT_EQ(iniLookup(le(u"[S]\r\nk=\u30BD\u8868\r\n"), "S", "k"), "\xE3\x82\xBD\xE8\xA1\xA8");
+    EXPECT_EQ(iniLookup(be(u"[S]\r\nk=\U0001F600!\r\n"), "S", "k"), "\xF0\x9F\x98\x80!");
+    EXPECT_EQ(iniLookup(le(u"[S]\nk=\xD800x\n"), "S", "k"), "\xEF\xBF\xBDx"); // a lone surrogate
+    EXPECT_EQ(iniLookup(le(u"[S]\nk=v\n") + "\x41", "S", "k"), "v");          // an odd last byte
+    // Without the mark the bytes are narrow text, where NULs end every name.
+    EXPECT_EQ(iniLookup(le(u"[S]\nk=v\n").substr(2), "S", "k"), "");
+}
+
+TEST(IniAssign, KeepsAUtf16FileUtf16)
+{
+    const std::string before = withNuls("\xFF\xFE[\0S\0]\0\r\0\n\0k\0=\0o\0\r\0\n\0");
+    const std::string after = iniAssign(before, "S", "k", "\xC3\xA9\xE3\x82\xBD");
+    EXPECT_EQ(after, withNuls("\xFF\xFE[\0S\0]\0\r\0\n\0k\0=\0\xE9\0\xBD\x30\r\0\n\0"));
+    EXPECT_EQ(iniLookup(after, "S", "k"), "\xC3\xA9\xE3\x82\xBD");
+    // Bytes that are no UTF-8 cannot be stored as they are.
+    EXPECT_EQ(iniLookup(iniAssign(before, "S", "k", "a\xFF" "b"), "S", "k"), "a\xEF\xBF\xBD" "b");
+}
+
+TEST(IniAssign, EndsNewLinesAsTheFileDoes)
+{
+    EXPECT_EQ(iniAssign("[S]\rk=v\r", "S", "j", "w"), "[S]\rk=v\rj=w\r");
+    EXPECT_EQ(iniAssign("[S]\rk=v", "T", "j", "w"), "[S]\rk=v\r\r[T]\rj=w\r");
+    EXPECT_EQ(iniAssign("[S]\r\nk=v\r\n", "S", "k", "x"), "[S]\r\nk=x\r\n");
 }
 
 TEST(IniLookup, ReadsLongValuesWhole)
@@ -113,7 +200,7 @@ TEST_F(IniLookupShiftJis, EndsAHeadingAtTheLastWholeCharacterBracket)
 {
     // In Shift-JIS "\x83\x5D" is one character whose trail byte is ']'.
     EXPECT_EQ(iniLookup("[ab]\x83\x5D\nk=v\n", "ab", "k"), "v");
-    EXPECT_EQ(iniLookup("[\x83\x5D\nk=v\n", "\x83\x5D", "k"), "v");
+    EXPECT_EQ(iniLookup("[\x83\x5D\nk=v\n", "\x83\x5D", "k"), ""); // no whole ']': no heading
 }
 
 struct AssignRow {

@@ -1,10 +1,12 @@
 #include "platform/System.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <sstream>
 #include <string>
 
@@ -15,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/EnvironmentText.h"
 #include "platform/Handles.h"
 
 namespace {
@@ -45,6 +48,17 @@ protected:
     void TearDown() override { fs::remove_all(folder_); }
 
     std::string path(const char* name) const { return (folder_ / name).string(); }
+
+    // fifo.ini, zero.ini (a link to /dev/zero), folder.ini and large.ini:
+    // sparse, 17 MiB on paper and one block on disk, a real entry first.
+    void makeFilesThatAreNoConfiguration() const
+    {
+        ASSERT_EQ(::mkfifo(path("fifo.ini").c_str(), 0600), 0);
+        fs::create_symlink("/dev/zero", path("zero.ini"));
+        fs::create_directory(path("folder.ini"));
+        writeFile(path("large.ini"), "[S]\nk=v\n");
+        ASSERT_EQ(::truncate(path("large.ini").c_str(), 17 * 1024 * 1024), 0);
+    }
 
     fs::path folder_;
 };
@@ -139,6 +153,74 @@ TEST_F(PlatformPosixFiles, ProfileWriteIntoAMissingFolderFailsWithItsReason)
     EXPECT_EQ(platform::lastError(), ENOENT);
 }
 
+// Reads in a thread of its own, so that a read that blocks fails the test
+// instead of hanging it: the FIFO is then opened for writing and closed,
+// which ends the read.
+unsigned readWithin5Seconds(const std::string& file, std::string& value, const std::string& fifo)
+{
+    std::string buffer(256, '#');
+    auto reading = std::async(std::launch::async, [&] {
+        return platform::readProfileString(file, "S", "k", buffer.data(), 256);
+    });
+    if (reading.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+        ADD_FAILURE() << "reading " << file << " blocked";
+        ::close(::open(fifo.c_str(), O_WRONLY | O_NONBLOCK));
+    }
+    const unsigned returned = reading.get();
+    value = buffer.c_str();
+    return returned;
+}
+
+TEST_F(PlatformPosixFiles, ProfileOfAnythingButARegularFileOfSaneSizeReadsAsMissing)
+{
+    ASSERT_NO_FATAL_FAILURE(makeFilesThatAreNoConfiguration());
+    const std::string fifo = path("fifo.ini");
+    // Just at the bound it is still a configuration.
+    const std::string bound = path("bound.ini");
+    writeFile(bound, "[S]\nk=v\n");
+    ASSERT_EQ(::truncate(bound.c_str(), 16 * 1024 * 1024), 0);
+
+    const struct {
+        const char* name;
+        const char* value;
+    } rows[] = {
+        {"fifo.ini", ""}, {"zero.ini", ""}, {"folder.ini", ""}, {"large.ini", ""}, {"bound.ini", "v"},
+    };
+    for (const auto& row : rows) {
+        std::string value;
+        EXPECT_EQ(readWithin5Seconds(path(row.name), value, fifo), std::strlen(row.value)) << row.name;
+        EXPECT_EQ(value, row.value) << row.name;
+    }
+}
+
+TEST_F(PlatformPosixFiles, ProfileWriteIntoAnythingButARegularFileOfSaneSizeFailsAndLeavesItAlone)
+{
+    ASSERT_NO_FATAL_FAILURE(makeFilesThatAreNoConfiguration());
+    const std::string fifo = path("fifo.ini"), large = path("large.ini");
+
+    for (const char* name : {"fifo.ini", "zero.ini", "folder.ini", "large.ini"}) {
+        auto writing = std::async(std::launch::async, [&] { return platform::writeProfileString(path(name), "S", "k", "w"); });
+        if (writing.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+            ADD_FAILURE() << "writing " << name << " blocked";
+            ::close(::open(fifo.c_str(), O_WRONLY | O_NONBLOCK));
+        }
+        EXPECT_FALSE(writing.get()) << name;
+    }
+    struct stat status;
+    ASSERT_EQ(::stat("/dev/zero", &status), 0);
+    EXPECT_TRUE(S_ISCHR(status.st_mode));
+    ASSERT_EQ(::lstat(fifo.c_str(), &status), 0);
+    EXPECT_TRUE(S_ISFIFO(status.st_mode));
+    EXPECT_EQ(fs::file_size(large), 17u * 1024 * 1024);
+    EXPECT_EQ(readFile(large).substr(0, 8), "[S]\nk=v\n");
+    EXPECT_TRUE(fs::is_directory(path("folder.ini")));
+    std::size_t entries = 0;
+    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(folder_)) {
+        ++entries;
+    }
+    EXPECT_EQ(entries, 4u) << "a temporary file left behind";
+}
+
 TEST_F(PlatformPosixFiles, FileExistsWhenTheFolderHasAnEntry)
 {
     writeFile(path("file"), "x");
@@ -196,52 +278,29 @@ protected:
     }
 };
 
-std::string expand(const char* text)
+TEST_F(PlatformPosixEnvironment, LookupSeesSetVariablesExactlyAsNamed)
 {
-    const unsigned needed = platform::expandEnvironmentStrings(text, nullptr, 0);
-    std::string buffer(needed, '#');
-    EXPECT_EQ(platform::expandEnvironmentStrings(text, buffer.data(), needed), needed) << text;
-    EXPECT_EQ(std::strlen(buffer.c_str()) + 1, needed) << text;
-    return buffer.c_str();
-}
-
-TEST_F(PlatformPosixEnvironment, ExpandsSetVariablesAndLeavesTheRestAsWritten)
-{
-    struct Row {
-        const char* text;
-        const char* expected;
+    const struct {
+        std::string name;
+        bool set;
+        const char* value;
+    } rows[] = {
+        {"QUARNEL_TEST_HOME", true, "/opt/app"},
+        {"QUARNEL_TEST_EMPTY", true, ""},
+        {"QUARNEL_TEST_UNSET", false, "untouched"},
+        {"quarnel_test_home", false, "untouched"}, // names are case-sensitive here
+        {std::string("QUARNEL_TEST_HOME\0X", 19), false, "untouched"},
     };
-    const Row rows[] = {
-        {"%QUARNEL_TEST_HOME%/lib/app.jar", "/opt/app/lib/app.jar"},
-        {"a%QUARNEL_TEST_HOME%%QUARNEL_TEST_HOME%b", "a/opt/app/opt/appb"},
-        {"[%QUARNEL_TEST_EMPTY%]", "[]"},
-        {"%QUARNEL_TEST_UNSET%/lib", "%QUARNEL_TEST_UNSET%/lib"},
-        {"%quarnel_test_home%", "%quarnel_test_home%"}, // names are case-sensitive here
-        {"%QUARNEL_TEST_UNSET%QUARNEL_TEST_HOME%", "%QUARNEL_TEST_UNSET%QUARNEL_TEST_HOME%"},
-        {"%QUARNEL_TEST_UNSET%%QUARNEL_TEST_HOME%", "%QUARNEL_TEST_UNSET%/opt/app"},
-        {"-Xmx50%", "-Xmx50%"},
-        {"%%", "%%"},
-        {"100%% %QUARNEL_TEST_HOME%", "100%% /opt/app"},
-        {"%", "%"},
-        {"", ""},
-    };
-    for (const Row& row : rows) {
-        EXPECT_EQ(expand(row.text), row.expected) << row.text;
+    for (const auto& row : rows) {
+        std::string value = "untouched";
+        EXPECT_EQ(platform::lookUpEnvironmentVariable(nullptr, row.name, value), row.set) << row.name;
+        EXPECT_EQ(value, row.value) << row.name;
     }
-}
-
-TEST_F(PlatformPosixEnvironment, ExpansionIntoATooSmallBufferOnlyReportsTheSizeNeeded)
-{
-    const char* text = "%QUARNEL_TEST_HOME%/x"; // "/opt/app/x": 10 characters and the zero
-    EXPECT_EQ(platform::expandEnvironmentStrings(text, nullptr, 0), 11u);
-    char buffer[16];
-    std::memset(buffer, '#', sizeof buffer);
-    EXPECT_EQ(platform::expandEnvironmentStrings(text, buffer, 10), 11u);
-    EXPECT_EQ(buffer[0], '#');
-    EXPECT_EQ(platform::expandEnvironmentStrings(text, buffer, 11), 11u);
-    EXPECT_STREQ(buffer, "/opt/app/x");
-    EXPECT_EQ(buffer[11], '#');
-    EXPECT_EQ(platform::expandEnvironmentStrings(nullptr, buffer, sizeof buffer), 0u);
+    // Through the launcher's expansion, a value of any length arrives whole.
+    const std::string longValue(100000, 'v');
+    ::setenv("QUARNEL_TEST_HOME", longValue.c_str(), 1);
+    EXPECT_EQ(platform::expandReferences("<%QUARNEL_TEST_HOME%>", platform::lookUpEnvironmentVariable, nullptr),
+              "<" + longValue + ">");
 }
 
 TEST_F(PlatformPosixEnvironment, SetsAndReadsVariables)

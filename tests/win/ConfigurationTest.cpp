@@ -5,6 +5,7 @@
 #include "instance/SingleInstance.h"
 #include "launcher/Configuration.h"
 #include "launcher/JavaLauncher.h"
+#include "platform/System.h"
 #include "Product.h"
 #include "resources/StringIds.h"
 
@@ -159,6 +160,26 @@ TEST(StringTable, ShippedResourceTextsEqualTheCompiledList)
                               MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US)),
               nullptr);
     FreeLibrary(exe);
+}
+
+TEST(StringTable, TextsLongerThanAnyBufferArriveWhole)
+{
+    // Entries 900 and 901 of this test program's own table.
+    std::string longText;
+    for (int i = 0; i < 300; ++i) {
+        longText += "long text ";
+    }
+    EXPECT_EQ(platform::loadString(900), longText);
+
+    // 600 katakana "so": two bytes each under code page 932, where the last
+    // one must not be cut in half; elsewhere the code page has no such
+    // character and each becomes the default character.
+    std::string japanese;
+    for (int i = 0; i < 600; ++i) {
+        japanese += GetACP() == 932 ? "\x83\x5C" : "?";
+    }
+    EXPECT_EQ(platform::loadString(901), japanese);
+    EXPECT_EQ(platform::loadString(902), "");
 }
 
 } // namespace

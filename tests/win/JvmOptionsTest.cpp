@@ -104,6 +104,49 @@ TEST(JvmOptions, EveryKeyInItsPlace)
     EXPECT_EQ(log.find("GetDefaultJavaVMInitArgs"), std::string::npos);
 }
 
+TEST(JvmOptions, ExpansionKeepsEveryByteOfDoubleByteText)
+{
+    // "ソ" is 0x83 0x5C and "表" 0x95 0x5C in code page 932, where the
+    // platform's own expansion once cut such text short; elsewhere they are
+    // single-byte characters that must arrive just the same.
+    const ScopedVariable japanese("QT_JP", "\x83\x5C\x83\x5C");
+    Product app("DoubleByteOptions");
+    const std::string home = app.installJvm("jre\\", emptyMain);
+    app.writeIni(runtimeHeader(home) +
+                 "Virtual Machine Parameters=-Dz=\"\x83\x5C\x95\x5C\" -Dv=%QT_JP%\\\x95\x5C;%QT_UNSET%\x83\x5C\n"
+                 "[Class Path]\nClass Path=\x83\x5C\\lib;\x95\x5C\n");
+    const LaunchResult r = app.start();
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(logLines(app.jvmLog("jre\\"), "option["), (std::vector<std::string>{
+        "option[0]=-Djava.class.path=\x83\x5C\\lib;\x95\x5C",
+        "option[1]=-Dz=\x83\x5C\x95\x5C",
+        "option[2]=-Dv=\x83\x5C\x83\x5C\\\x95\x5C;%QT_UNSET%\x83\x5C",
+    }));
+}
+
+TEST(JvmOptions, LongClassPathsAndOptionsArriveWhole)
+{
+    // Past the 32,767 characters where the platform's expansion gave up.
+    for (std::size_t length : {40000u, 100000u}) {
+        std::string classPath(length, 'c');
+        classPath.front() = '<';
+        classPath.back() = '>';
+        const std::string option = "-Dlong=" + std::string(length, 'o');
+        Product app("LongOptions");
+        const std::string home = app.installJvm("jre\\", emptyMain);
+        app.writeIni(runtimeHeader(home) + "Virtual Machine Parameters=" + option + " -Dafter=%QT_APPDIR%\n" +
+                     "[Class Path]\nClass Path=" + classPath + "\n");
+        const ScopedVariable appDir("QT_APPDIR", "C:\\App");
+        EXPECT_EQ(app.start().exitCode, 0) << length;
+        EXPECT_EQ(logLines(app.jvmLog("jre\\"), "option["), (std::vector<std::string>{
+            "option[0]=-Djava.class.path=" + classPath,
+            "option[1]=" + option,
+            "option[2]=-Dafter=C:\\App",
+        })) << length;
+    }
+}
+
 TEST(JvmOptions, ClassPathAloneIsTheOnlyOption)
 {
     Product app("ClassPathOnly");
