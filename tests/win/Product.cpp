@@ -167,9 +167,20 @@ RunningLaunch Product::launch(const std::string& commandLine, const std::string&
     PROCESS_INFORMATION pi{};
     std::string line = commandLine; // CreateProcessA may write into it
     const std::string exe = exePath();
-    const BOOL started = CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, TRUE,
-                                        suspended ? CREATE_SUSPENDED : 0, nullptr,
-                                        workingDir.empty() ? folder_.c_str() : workingDir.c_str(), &si, &pi);
+    // Wine now and then fails to create a process under load with an
+    // internal error that says nothing about the launcher; try again.
+    BOOL started = FALSE;
+    for (int attempt = 0; attempt < 3 && !started; ++attempt) {
+        line = commandLine;
+        started = CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, TRUE, suspended ? CREATE_SUSPENDED : 0,
+                                 nullptr, workingDir.empty() ? folder_.c_str() : workingDir.c_str(), &si, &pi);
+        if (!started && GetLastError() != ERROR_INTERNAL_ERROR) {
+            break;
+        }
+        if (!started) {
+            Sleep(200);
+        }
+    }
     CloseHandle(out);
     CloseHandle(err);
     if (!started) {
