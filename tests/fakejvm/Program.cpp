@@ -84,10 +84,19 @@ void await(const Action& action) {
     }
 }
 
+// Kept open until the process ends: a named event exists only while somebody
+// holds it, so a signal given before anyone waits would vanish with its
+// handle, and the wait after it would never see it.
+std::map<std::string, HANDLE> namedEvents;  // guarded by the world lock
+
 HANDLE namedEvent(const std::string& name) {
-    HANDLE event = CreateEventA(nullptr, TRUE, FALSE, ("fakejvm-" + name).c_str());
+    Locked locked;
+    HANDLE& event = namedEvents[name];
     if (event == nullptr) {
-        fatal("cannot create the event fakejvm-" + name);
+        event = CreateEventA(nullptr, TRUE, FALSE, ("fakejvm-" + name).c_str());
+        if (event == nullptr) {
+            fatal("cannot create the event fakejvm-" + name);
+        }
     }
     return event;
 }
@@ -101,13 +110,10 @@ void waitFor(const Action& action) {
     if (WaitForSingleObject(event, limit) != WAIT_OBJECT_0) {
         logLine("wait " + name + " timed out");
     }
-    CloseHandle(event);
 }
 
 void signal(const Action& action) {
-    HANDLE event = namedEvent(action.text);
-    SetEvent(event);
-    CloseHandle(event);
+    SetEvent(namedEvent(action.text));
     logLine("signal " + action.text);
 }
 

@@ -48,7 +48,9 @@
 //                            names of its own
 //
 // Named events are the manual-reset events "fakejvm-<name>" of the session:
-// a test opens the same one with CreateEventA to release a waiting method.
+// a test opens the same one with CreateEventA to release a waiting method,
+// and keeps its handle until the launcher has ended (the event goes with the
+// last handle).
 
 namespace fakejvm {
 namespace {

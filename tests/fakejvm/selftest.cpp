@@ -682,8 +682,8 @@ TEST_F(FakeJvm, MethodsWaitForEachOtherAndCreationCanBeSlow) {
     EXPECT_GE(GetTickCount() - started, 280u); // the tick counts in steps of about 16 ms
     EXPECT_EQ(0u, outcome.exitCode) << outcome.err;
     EXPECT_EQ("released\r\n", javaOutput(outcome.out));
-    EXPECT_NE(std::string::npos, outcome.log.find("signal selftest-release\n"));
-    EXPECT_EQ(std::string::npos, outcome.log.find("timed out"));
+    EXPECT_NE(std::string::npos, outcome.log.find("signal selftest-release\n")) << outcome.log;
+    EXPECT_EQ(std::string::npos, outcome.log.find("timed out")) << outcome.log;
 
     script(std::string(appScript) + "main=wait selftest-never 200;out gave up\n");
     const Outcome alone = host({"run", "com/example/App"});
