@@ -169,8 +169,9 @@ void startListening(JavaLauncher& launcher, const std::string& name) noexcept
     // Only once the listener's queue exists can a post to it succeed. The
     // wait has no limit because nothing but making that queue lies between
     // the thread's start and its signal.
-    platform::waitForEither(ready.get(), launcher.listenerThread.get());
-    if (!platform::waitForObject(ready.get(), 0)) {
+    // The event resets itself as the wait takes it: only the wait's own
+    // answer says which of the two it was.
+    if (!platform::waitForEither(ready.get(), launcher.listenerThread.get())) {
         launcher.listenerThread.reset(); // ended before it was ready
         launcher.singleInstance = false;
     }

@@ -52,10 +52,10 @@ bool waitForObject(RawHandle object, std::uint32_t milliseconds) noexcept
     return WaitForSingleObject(object, milliseconds) == WAIT_OBJECT_0;
 }
 
-void waitForEither(RawHandle first, RawHandle second) noexcept
+bool waitForEither(RawHandle first, RawHandle second) noexcept
 {
     const HANDLE objects[2] = {first, second};
-    WaitForMultipleObjects(2, objects, FALSE, INFINITE);
+    return WaitForMultipleObjects(2, objects, FALSE, INFINITE) == WAIT_OBJECT_0;
 }
 
 } // namespace platform

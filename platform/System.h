@@ -166,8 +166,10 @@ void signalEvent(const UniqueHandle& event) noexcept;
 void clearEvent(const UniqueHandle& event) noexcept;
 // True when the object was signalled within `milliseconds`.
 bool waitForObject(RawHandle object, std::uint32_t milliseconds) noexcept;
-// Waits without a time limit until either object is signalled.
-void waitForEither(RawHandle first, RawHandle second) noexcept;
+// Waits without a time limit until either object is signalled; true when it
+// was the first (an auto-reset event is reset by this very wait, so only
+// the answer tells).
+bool waitForEither(RawHandle first, RawHandle second) noexcept;
 
 // --- thread messages --------------------------------------------------------
 // RegisterWindowMessageA: the identifier, 0 on failure.

@@ -5,6 +5,11 @@
 
 #include "Product.h"
 
+#include "instance/InstanceBlock.h"
+#include "instance/SingleInstance.h"
+#include "launcher/Configuration.h"
+#include "launcher/JavaLauncher.h"
+
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -524,6 +529,37 @@ TEST(SingleInstance, StartDuringTheFirstInstancesSetUpWaitsForIt)
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(peer.handOvers(), 1);
     EXPECT_EQ(peer.area().substr(0, 8), std::string("waited\0\0", 8));
+}
+
+// In this process, so that what the teardown itself does shows: the end of
+// a process releases the block and ends the listener whatever it did.
+TEST(SingleInstance, TeardownStopsTheListenerAndReleasesTheBlockItself)
+{
+    std::string modulePath;
+    std::string ini;
+    ASSERT_TRUE(getModulePath(modulePath));
+    ASSERT_TRUE(iniPathFor(modulePath, ini));
+    ASSERT_TRUE(WritePrivateProfileStringA("Application", "Single Instance", "yes", ini.c_str()));
+    const std::string name = makeInstanceName(modulePath);
+    HANDLE listener = nullptr;
+    {
+        JavaLauncher launcher;
+        ASSERT_TRUE(setUpSingleInstance(launcher));
+        EXPECT_TRUE(launcher.singleInstance);
+        EXPECT_TRUE(launcher.isFirstInstance);
+        ASSERT_TRUE(launcher.listenerThread);
+        ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), launcher.listenerThread.get(), GetCurrentProcess(),
+                                    &listener, SYNCHRONIZE, FALSE, 0));
+        HANDLE block = OpenFileMappingA(FILE_MAP_READ, FALSE, name.c_str());
+        EXPECT_NE(block, nullptr) << "the block exists while the instance runs";
+        CloseHandle(block);
+
+        launcher.cleanup();
+        EXPECT_EQ(WaitForSingleObject(listener, 0), WAIT_OBJECT_0) << "the listener still runs";
+        EXPECT_EQ(OpenFileMappingA(FILE_MAP_READ, FALSE, name.c_str()), nullptr) << "the block is still there";
+    }
+    CloseHandle(listener);
+    DeleteFileA(ini.c_str());
 }
 
 } // namespace
