@@ -53,7 +53,10 @@ TEST(JvmGate, EarlyUsersWaitForTheProgramAndGetInInArrivalOrder)
         threads.emplace_back(user, std::ref(gate), *t, std::ref(arrivals), std::ref(gotVm));
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    EXPECT_TRUE(arrivals.order.empty()) << "nobody may call into Java before main starts";
+    {
+        std::lock_guard<std::mutex> held(arrivals.lock);
+        EXPECT_TRUE(arrivals.order.empty()) << "nobody may call into Java before main starts";
+    }
     gate.open(someVm);
     for (std::thread& thread : threads) {
         thread.join();
@@ -112,8 +115,10 @@ TEST(JvmGate, TeardownOutwaitsAUserStillInJava)
     gate.open(someVm);
     const std::uint64_t ticket = gate.admit();
     std::atomic<bool> release{false};
+    std::atomic<bool> inside{false};
     std::thread inJava([&] {
         if (gate.awaitTurn(ticket) != nullptr) {
+            inside = true;
             gate.passTurn();
             while (!release) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -121,6 +126,9 @@ TEST(JvmGate, TeardownOutwaitsAUserStillInJava)
         }
         gate.leave();
     });
+    while (!inside) { // the teardown comes while it is inside, not before it got in
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
     std::atomic<bool> drained{false};
     std::thread teardown([&] {
         gate.close();
