@@ -75,7 +75,8 @@ void JavaLauncher::cleanup() noexcept
     }
     // A hand-over or stop request that comes from here on finds no program.
     // The gate closes only after the JVM is gone: a program whose main has
-    // returned may still run (a window) and still take hand-overs.
+    // returned may still run (a window) and still take hand-overs. One that
+    // got in just as the destruction finished is refused by the JVM's attach.
     jvmGate.close();
     stopSingleInstance(*this);
     // The listener is gone, so nothing admits any more: wait for the
