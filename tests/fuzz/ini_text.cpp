@@ -1,7 +1,7 @@
 // The profile text reader and writer by their invariants: a value the
-// reader finds is text of the file; writing a key and reading it back gives
-// the value written and leaves every other key's value as it was; writing the
-// same value twice changes nothing more.
+// reader finds is text of the file; a write touches one line at most; writing
+// a key and reading it back gives the value written and leaves every other
+// key's value as it was; writing the same value twice changes nothing more.
 
 #include "platform/IniText.h"
 
@@ -99,6 +99,23 @@ std::vector<Probe> probesOf(std::string_view text, std::string_view section, std
     return probes;
 }
 
+// A write replaces the text of one value or inserts lines; it never drops or
+// rewrites a line of the file. Whatever lies between the longest common start
+// and end of the two texts lies within the replaced value.
+bool changesOneLineAtMost(std::string_view before, std::string_view after)
+{
+    std::size_t start = 0;
+    while (start < before.size() && start < after.size() && before[start] == after[start]) {
+        ++start;
+    }
+    std::size_t end = 0;
+    while (end < before.size() - start && end < after.size() - start &&
+           before[before.size() - 1 - end] == after[after.size() - 1 - end]) {
+        ++end;
+    }
+    return before.substr(start, before.size() - start - end).find('\n') == std::string_view::npos;
+}
+
 bool isSubstring(std::string_view text, std::string_view part) { return text.find(part) != std::string_view::npos; }
 
 } // namespace
@@ -117,6 +134,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(isSubstring(text, before));
 
     const std::string written = platform::iniAssign(text, section, key, value);
+    FUZZ_CHECK(changesOneLineAtMost(text, written));
     if (!writable(section, key, value)) {
         return 0;
     }
