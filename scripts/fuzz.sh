@@ -6,13 +6,15 @@
 # run adds and every crashing input. FUZZ_KEEP=1 merges the inputs that add
 # coverage into the repository's seeds afterwards. A run stopped by a finding
 # starts again for the time left, so one fault does not end the search.
+# FUZZ_BUILD names another build folder (default build/fuzz), so that a long
+# run can go on while build/fuzz is rebuilt.
 # Prints, per target: executions, coverage (cov: edges, ft: features), corpus
 # size and findings. Exits 1 when anything was found.
 set -e
 root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-60}
 [ $# -gt 0 ] && shift
-build="$root/build/fuzz"
+build=${FUZZ_BUILD:-$root/build/fuzz}
 work=${FUZZ_WORK:-$build/work}
 CC=clang CXX=clang++ cmake -S "$root/tests/fuzz" -B "$build" -G Ninja >/dev/null
 cmake --build "$build" >/dev/null
