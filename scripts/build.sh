@@ -3,6 +3,7 @@
 #   dist/x86/quarnel.exe        32-bit Windows console program
 #   dist/x64/quarnel.exe        64-bit Windows console program
 #   dist/linux-x64/quarnel      Linux executable
+# and the parsers' fuzz targets in build/fuzz (clang, a tree of their own).
 set -e
 root=$(cd "$(dirname "$0")/.." && pwd)
 build() { # folder, extra cmake arguments...
@@ -13,3 +14,5 @@ build() { # folder, extra cmake arguments...
 build x86 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" -DQUARNEL_TESTS=OFF -DQUARNEL_DIST="$root/dist/x86"
 build x64 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" -DQUARNEL_DIST="$root/dist/x64"
 build linux -DQUARNEL_DIST="$root/dist/linux-x64"
+CC=clang CXX=clang++ cmake -S "$root/tests/fuzz" -B "$root/build/fuzz" -G Ninja >/dev/null
+cmake --build "$root/build/fuzz"
