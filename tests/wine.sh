@@ -49,6 +49,11 @@ start)
     export DISPLAY=:$(tr -d '\n' <"$display_file")
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         detached /usr/lib/wine/wine64 wineboot --init
+        # The set-up's own server lingers for a while and then ends, taking
+        # the service manager with it: wait for that, so the persistent one
+        # below is the one every test meets (a service created under the
+        # lingering one was unknown to its successor).
+        detached /usr/lib/wine/wineserver -w || true
     fi
     # Exits non-zero when a server already runs: that one is kept.
     detached /usr/lib/wine/wineserver -p || true
