@@ -1,7 +1,7 @@
 #include "instance/SingleInstance.h"
 
 #include "instance/InstanceBlock.h"
-#include "jvm/JavaStrings.h"
+#include "instance/SecondaryMain.h"
 #include "launcher/Configuration.h"
 #include "launcher/JavaLauncher.h"
 #include "platform/System.h"
@@ -64,41 +64,13 @@ platform::UniqueMutexHold takeTurn(const JavaLauncher& launcher) noexcept
     return held;
 }
 
-void callSecondaryMain(const HandOver& handOver, JavaVM* vm, JvmGateTurn& turn) noexcept
-{
-    JNIEnv* env = nullptr;
-    if (vm->AttachCurrentThread(reinterpret_cast<void**>(&env), nullptr) != JNI_OK) {
-        return;
-    }
-    const JavaLauncher& launcher = *handOver.launcher;
-    jclass mainClass = findClassNamed(env, launcher.mainClass);
-    const jmethodID secondaryMain =
-        mainClass == nullptr ? nullptr : env->GetStaticMethodID(mainClass, "secondaryMain", "([Ljava/lang/String;)V");
-    jobjectArray arguments =
-        secondaryMain == nullptr ? nullptr : newJavaStringArray(env, readForwardedArguments(handOver.area));
-    // The next hand-over may start as soon as this one is under way: calls
-    // begin in arrival order and then run side by side.
-    turn.pass();
-    if (arguments != nullptr) {
-        env->CallStaticVoidMethod(mainClass, secondaryMain, arguments);
-    }
-    // A missing class or method shows up here, as the JVM describes it.
-    if (env->ExceptionOccurred() != nullptr) {
-        env->ExceptionDescribe();
-    }
-    vm->DetachCurrentThread();
-}
-
 unsigned forwardToSecondaryMain(void* parameter) noexcept
 {
     std::unique_ptr<HandOver> handOver(static_cast<HandOver*>(parameter));
-    JvmGate& gate = handOver->launcher->jvmGate;
-    if (JavaVM* vm = gate.awaitTurn(handOver->ticket)) {
-        JvmGateTurn turn(gate);
-        callSecondaryMain(*handOver, vm, turn);
-    }
+    JavaLauncher& launcher = *handOver->launcher;
+    deliverToSecondaryMain(launcher, handOver->ticket, readForwardedArguments(handOver->area));
     handOver.reset();
-    gate.leave(); // the last touch: the launcher may be gone right after
+    launcher.jvmGate.leave(); // the last touch: the launcher may be gone right after
     return 0;
 }
 

@@ -132,6 +132,13 @@ bool buildJvmOptionsFrom(JavaLauncher& launcher, const std::string& iniPath) noe
         expandEnvironment(option);
         launcher.jvmOptions.push_back(std::move(option));
     }
+#ifndef _WIN32
+    // A service's stop signals are the launcher's to take (service/
+    // ServiceHost_posix.cpp): without this HotSpot takes them first.
+    if (launcher.serviceMode) {
+        launcher.jvmOptions.emplace_back("-Xrs");
+    }
+#endif
 
     launcher.libraryPath = readIniString(iniPath, section::runtime, "Library Path");
     launcher.outputFile = readIniString(iniPath, section::application, "Output File");

@@ -6,6 +6,7 @@
 #include "jre/JavaVersion.h"
 #include "jvm/JvmGate.h"
 #include "platform/Handles.h"
+#include "platform/System.h"
 
 #include <jni.h>
 
@@ -62,7 +63,7 @@ public:
     std::string jrePath;                         // configuration
     std::string libraryPath;                     // option assembly
 #ifdef _WIN32
-    // Single-instance coordination (Windows only for now).
+    // Single-instance coordination.
     platform::UniqueMappedView instanceBlock;    // this process's view of the shared block
     platform::UniqueHandle mappingHandle;
     platform::UniqueHandle listenerThread;       // first instance
@@ -73,6 +74,18 @@ public:
     platform::UniqueHandle handOverMutex;
     platform::UniqueMutexHold handOverHold;
     platform::UniqueHandle handOverCopied;
+#else
+    // Single-instance coordination: the lock that makes this process the
+    // first instance, held for its life; the socket further starts connect
+    // to, its path, and the listener that serves it with the pipe that
+    // stops it (first instance only).
+    platform::UniqueFileHandle instanceLock;
+    platform::UniqueFileHandle listenSocket;
+    std::string socketPath;
+    platform::UniqueFileHandle listenerWake;
+    platform::UniqueFileHandle listenerWoken;
+    platform::ThreadToken listenerThread = 0;
+    bool listenerRunning = false;
 #endif
     bool isFirstInstance = false;                // single-instance set-up
     bool singleInstance = false;                 // single-instance set-up

@@ -195,6 +195,72 @@ void allowForegroundForThreadOwner(std::uint32_t threadId) noexcept;
 [[nodiscard]] bool canonicalPath(const std::string& path, std::string& resolved) noexcept;
 // A whole file's bytes. On failure `text` is left untouched.
 [[nodiscard]] bool readFileText(const std::string& path, std::string& text) noexcept;
+// Makes the folder with mode 0700, or takes it as it is when it already is
+// a folder (not a link) of the effective user that nobody else may enter.
+// False for anything else: a folder another user could have prepared is
+// never used.
+[[nodiscard]] bool ensurePrivateFolder(const std::string& folder) noexcept;
+// Removes a name from its folder; a missing name is no failure.
+void removeFile(const std::string& path) noexcept;
+
+// --- lock files (POSIX) ------------------------------------------------------
+// Opens, creating it with mode 0600 when missing, a file that is only ever
+// locked, never read or written.
+[[nodiscard]] bool openLockFile(const std::string& path, UniqueFileHandle& file) noexcept;
+// Takes the exclusive lock on the whole file without waiting; false when
+// another process holds it. The system releases it with the last
+// descriptor of this open file, also when the process dies.
+bool tryLockFile(const UniqueFileHandle& file) noexcept;
+
+// --- time and threads (POSIX) -----------------------------------------------
+// Milliseconds of a clock that never jumps (CLOCK_MONOTONIC).
+std::uint64_t monotonicMilliseconds() noexcept;
+void sleepMilliseconds(std::uint32_t milliseconds) noexcept;
+using ThreadToken = unsigned long; // a pthread_t
+// Starts routine(parameter) on a new thread with the default stack size.
+// With `joinable` null the thread is detached and nobody waits for it;
+// otherwise it receives the thread, which must be joined once. False when
+// the thread cannot be created; the routine then never runs.
+[[nodiscard]] bool startThread(ThreadRoutine routine, void* parameter, ThreadToken* joinable) noexcept;
+void joinThread(ThreadToken thread) noexcept;
+
+// --- local sockets (Unix domain, stream) ------------------------------------
+// Listens at `path`, replacing whatever has that name: only the caller may
+// decide that an existing socket there is stale.
+[[nodiscard]] bool listenLocal(const std::string& path, UniqueFileHandle& listener) noexcept;
+[[nodiscard]] bool connectLocal(const std::string& path, UniqueFileHandle& connection) noexcept;
+[[nodiscard]] bool acceptLocal(const UniqueFileHandle& listener, UniqueFileHandle& connection) noexcept;
+// The effective user of the process at the other end, as it was when it
+// connected (SO_PEERCRED).
+[[nodiscard]] bool peerUserId(const UniqueFileHandle& connection, std::uint32_t& userId) noexcept;
+std::uint32_t effectiveUserId() noexcept;
+// Sends every byte, or receives exactly `size` bytes, by the deadline (on
+// monotonicMilliseconds). False on a timeout, an error, or when the other
+// end has gone; a peer that is gone never raises SIGPIPE.
+[[nodiscard]] bool sendAll(const UniqueFileHandle& connection, const void* bytes, std::size_t size,
+                           std::uint64_t deadline) noexcept;
+[[nodiscard]] bool receiveAll(const UniqueFileHandle& connection, void* bytes, std::size_t size,
+                              std::uint64_t deadline) noexcept;
+// A pipe whose read end wakes a thread blocked in waitForConnection.
+[[nodiscard]] bool makePipe(UniqueFileHandle& readEnd, UniqueFileHandle& writeEnd) noexcept;
+void writeWakeByte(const UniqueFileHandle& writeEnd) noexcept;
+// Waits without a time limit; true when `listener` has a connection to
+// accept, false once `wake` is readable (or waiting fails).
+bool waitForConnection(const UniqueFileHandle& listener, const UniqueFileHandle& wake) noexcept;
+// One datagram to a Unix socket whose address is given as the bytes of its
+// path (a leading zero byte for the abstract namespace).
+[[nodiscard]] bool sendLocalDatagram(const std::string& address, const std::string& text) noexcept;
+
+// --- signals ----------------------------------------------------------------
+// SIGTERM, SIGINT and SIGHUP: blocked on the calling thread (threads it
+// starts later inherit the mask), or unblocked again.
+void blockStopSignals() noexcept;
+void unblockStopSignals() noexcept;
+// Waits for one of the three to arrive for the process or this thread;
+// true for SIGTERM and SIGINT, false for SIGHUP.
+bool awaitStopSignal() noexcept;
+// Sends SIGHUP to one thread of this process.
+void sendHangUp(ThreadToken thread) noexcept;
 #endif
 
 } // namespace platform

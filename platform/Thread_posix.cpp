@@ -3,9 +3,13 @@
 #include <cerrno>
 #include <climits>
 #include <cstddef>
+#include <new>
 
 #include <pthread.h>
+#include <time.h>
 #include <unistd.h>
+
+#include <type_traits>
 
 namespace platform {
 namespace {
@@ -15,6 +19,8 @@ struct ThreadStart {
     void* parameter;
     unsigned exitCode;
 };
+
+static_assert(std::is_same_v<pthread_t, ThreadToken>, "a thread is its token");
 
 void* threadEntry(void* argument)
 {
@@ -62,6 +68,62 @@ bool runThread(std::uint32_t stackSize, ThreadRoutine routine, void* parameter, 
     }
     exitCode = start.exitCode;
     return true;
+}
+
+namespace {
+
+// Made by the starter, owned by the new thread from its first instruction.
+struct ThreadLaunch {
+    ThreadRoutine routine;
+    void* parameter;
+};
+
+void* startedEntry(void* argument)
+{
+    const ThreadLaunch start = *static_cast<ThreadLaunch*>(argument);
+    delete static_cast<ThreadLaunch*>(argument);
+    start.routine(start.parameter);
+    return nullptr;
+}
+
+} // namespace
+
+bool startThread(ThreadRoutine routine, void* parameter, ThreadToken* joinable) noexcept
+{
+    auto* start = new (std::nothrow) ThreadLaunch{routine, parameter};
+    if (start == nullptr) {
+        errno = ENOMEM;
+        return false;
+    }
+    pthread_t thread;
+    const int error = pthread_create(&thread, nullptr, startedEntry, start);
+    if (error != 0) {
+        delete start;
+        errno = error;
+        return false;
+    }
+    if (joinable != nullptr) {
+        *joinable = thread;
+    } else {
+        pthread_detach(thread);
+    }
+    return true;
+}
+
+void joinThread(ThreadToken thread) noexcept { pthread_join(thread, nullptr); }
+
+std::uint64_t monotonicMilliseconds() noexcept
+{
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<std::uint64_t>(now.tv_sec) * 1000u + static_cast<std::uint64_t>(now.tv_nsec) / 1000000u;
+}
+
+void sleepMilliseconds(std::uint32_t milliseconds) noexcept
+{
+    timespec left{static_cast<time_t>(milliseconds / 1000), static_cast<long>(milliseconds % 1000) * 1000000L};
+    while (nanosleep(&left, &left) != 0 && errno == EINTR) {
+    }
 }
 
 } // namespace platform

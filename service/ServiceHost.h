@@ -1,8 +1,10 @@
 #pragma once
-// Running the launcher as an own-process Windows service: the dispatcher
-// takes the primary thread, the service thread runs the launch, and each
-// stop or shutdown request calls the main class's static stop() on a thread
-// of its own. The launcher neither installs nor removes the service.
+// Running the launcher as a service. On Windows an own-process service: the
+// dispatcher takes the primary thread, the service thread runs the launch,
+// and each stop or shutdown request calls the main class's static stop() on
+// a thread of its own. Under systemd the process runs in the foreground and
+// SIGTERM or SIGINT is the stop request. The launcher neither installs nor
+// removes the service.
 
 #include "platform/Monitor.h"
 
@@ -69,9 +71,11 @@ public:
     // Binds the launcher and takes the service name from the executable's file
     // name; false (reported) when the launcher's own path cannot be read.
     [[nodiscard]] bool bindLauncher(JavaLauncher& boundLauncher) noexcept;
-    // Hands the primary thread to the service control manager until the
-    // service has stopped, or returns at once when the process was not
-    // started by it. 0 either way; 1 without a bound launcher.
+    // Windows: hands the primary thread to the service control manager until
+    // the service has stopped, or returns at once when the process was not
+    // started by it; 0 either way. POSIX: runs the launch in the foreground,
+    // stopping it on SIGTERM or SIGINT; the run's result. 1 without a bound
+    // launcher.
     int runServiceDispatcher() noexcept;
     // The body of a stop thread, admitted to the launcher's gate with
     // `ticket` by whoever started it: calls the main class's stop() once the
@@ -84,6 +88,14 @@ public:
     ServiceStatus status{}; // the status last reported; guarded by statusLock
     void* statusHandle = nullptr; // SERVICE_STATUS_HANDLE, from the handler's registration
     // The control handler (primary thread) and the service thread both
-    // change and report the status.
+    // change and report the status; under systemd it guards the three
+    // fields below.
     platform::Monitor statusLock;
+#ifndef _WIN32
+    // Where systemd hears of the service (NOTIFY_SOCKET as socket path
+    // bytes); empty when it asked for nothing.
+    std::string notifyAddress;
+    bool stopRequested = false; // READY=1 is no news after STOPPING=1
+    bool runEnded = false;      // the signal thread has nothing left to do
+#endif
 };

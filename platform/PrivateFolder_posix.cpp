@@ -1,0 +1,60 @@
+#include "platform/System.h"
+
+#include <cerrno>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+
+bool ensurePrivateFolder(const std::string& folder) noexcept
+{
+    if (::mkdir(folder.c_str(), 0700) == 0) {
+        // The umask may have taken more than it should, never given more.
+        return ::chmod(folder.c_str(), 0700) == 0;
+    }
+    if (errno != EEXIST) {
+        return false;
+    }
+    struct stat status;
+    if (::lstat(folder.c_str(), &status) != 0) {
+        return false;
+    }
+    if (!S_ISDIR(status.st_mode) || status.st_uid != ::geteuid() || (status.st_mode & 0077) != 0) {
+        errno = EPERM;
+        return false;
+    }
+    return true;
+}
+
+void removeFile(const std::string& path) noexcept
+{
+    const int saved = errno;
+    ::unlink(path.c_str());
+    errno = saved;
+}
+
+bool openLockFile(const std::string& path, UniqueFileHandle& file) noexcept
+{
+    // Not inherited by programs the Java application starts: they would keep
+    // this instance's lock alive after it ended.
+    UniqueFileHandle opened(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
+    if (!opened) {
+        return false;
+    }
+    file = std::move(opened);
+    return true;
+}
+
+bool tryLockFile(const UniqueFileHandle& file) noexcept
+{
+    int result;
+    do {
+        result = ::flock(file.get(), LOCK_EX | LOCK_NB);
+    } while (result != 0 && errno == EINTR);
+    return result == 0;
+}
+
+} // namespace platform
