@@ -7,6 +7,8 @@
 #include <fstream>
 #include <sstream>
 
+#include <csignal>
+
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -58,10 +60,10 @@ std::vector<char*> pointers(std::vector<std::string>& texts)
     return result;
 }
 
-// Runs `program` with `arguments` in `folder`, standard output and error
-// into the two files; the exit status, or -1000.
-int runProcess(const std::string& folder, std::vector<std::string> arguments, std::vector<std::string> environment,
-               const std::string& outFile, const std::string& errFile)
+// Starts `program` with `arguments` in `folder`, standard output and error
+// into the two files; its process id, or -1.
+pid_t startProcess(const std::string& folder, std::vector<std::string> arguments, std::vector<std::string> environment,
+                   const std::string& outFile, const std::string& errFile)
 {
     std::vector<char*> argv = pointers(arguments);
     std::vector<char*> envp = pointers(environment);
@@ -78,14 +80,37 @@ int runProcess(const std::string& folder, std::vector<std::string> arguments, st
     }
     if (child < 0) {
         ADD_FAILURE() << "fork failed";
-        return -1000;
     }
-    int status = 0;
-    if (::waitpid(child, &status, 0) != child || !WIFEXITED(status)) {
+    return child;
+}
+
+// The exit status of a process that ended, or -1000.
+int exitStatus(int status)
+{
+    if (!WIFEXITED(status)) {
         ADD_FAILURE() << "the launcher did not exit normally (status " << status << ")";
         return -1000;
     }
     return WEXITSTATUS(status);
+}
+
+int runProcess(const std::string& folder, std::vector<std::string> arguments, std::vector<std::string> environment,
+               const std::string& outFile, const std::string& errFile)
+{
+    const pid_t child = startProcess(folder, std::move(arguments), std::move(environment), outFile, errFile);
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child) {
+        return -1000;
+    }
+    return exitStatus(status);
+}
+
+std::string fileText(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
 }
 
 } // namespace
@@ -123,13 +148,87 @@ void LinuxProduct::write(const std::string& path, const std::string& text) const
     std::ofstream(full, std::ios::binary) << text;
 }
 
-std::string LinuxProduct::read(const std::string& path) const
+std::string LinuxProduct::read(const std::string& path) const { return fileText(absolute(path)); }
+
+std::string LinuxProduct::executablePath() const { return fs::canonical(folder_ + executable_).string(); }
+
+RunningLaunch LinuxProduct::spawn(const std::string& tag, const std::vector<std::string>& arguments,
+                                  const std::vector<std::string>& environment,
+                                  const std::vector<std::string>& prefix) const
 {
-    std::ifstream in(absolute(path), std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
+    std::vector<std::string> argv = prefix;
+    argv.push_back(folder_ + executable_);
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    const std::string outFile = folder_ + "~" + tag + ".out";
+    const std::string errFile = folder_ + "~" + tag + ".err";
+    return RunningLaunch(startProcess(folder_, argv, environmentWith(environment), outFile, errFile), outFile, errFile);
 }
+
+RunningLaunch::RunningLaunch(pid_t pid, std::string outFile, std::string errFile)
+    : pid_(pid), outFile_(std::move(outFile)), errFile_(std::move(errFile)), ended_(pid < 0)
+{
+}
+
+RunningLaunch::RunningLaunch(RunningLaunch&& other) noexcept
+    : pid_(other.pid_), outFile_(std::move(other.outFile_)), errFile_(std::move(other.errFile_)),
+      ended_(other.ended_), status_(other.status_)
+{
+    other.ended_ = true;
+}
+
+RunningLaunch::~RunningLaunch()
+{
+    if (!ended_) {
+        kill();
+    }
+}
+
+std::string RunningLaunch::out() const { return fileText(outFile_); }
+std::string RunningLaunch::err() const { return fileText(errFile_); }
+
+bool RunningLaunch::reap(int options)
+{
+    if (!ended_ && ::waitpid(pid_, &status_, options) == pid_) {
+        ended_ = true;
+    }
+    return ended_;
+}
+
+bool RunningLaunch::stillRunning() { return !reap(WNOHANG); }
+
+void RunningLaunch::signal(int number) const
+{
+    if (!ended_) {
+        ::kill(pid_, number);
+    }
+}
+
+RunResult RunningLaunch::finish()
+{
+    if (!eventually([this] { return !stillRunning(); }, 60000)) {
+        ADD_FAILURE() << "the launcher did not end within 60 s";
+        kill();
+        return RunResult{out(), err(), -1000};
+    }
+    return RunResult{out(), err(), pid_ < 0 ? -1000 : exitStatus(status_)};
+}
+
+void RunningLaunch::kill()
+{
+    signal(SIGKILL);
+    reap(0);
+}
+
+std::size_t countOf(const std::string& text, const std::string& part)
+{
+    std::size_t found = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) {
+        ++found;
+    }
+    return found;
+}
+
+void pauseMilliseconds(int milliseconds) { ::usleep(static_cast<useconds_t>(milliseconds) * 1000); }
 
 RunResult LinuxProduct::run(const std::vector<std::string>& arguments, const std::vector<std::string>& environment) const
 {

@@ -7,10 +7,42 @@
 #include <string>
 #include <vector>
 
+#include <sys/types.h>
+
 struct RunResult {
     std::string out;
     std::string err;
     int exitCode = -1000; // the process's exit status (255 for -1); -1000 when it did not exit
+};
+
+// A launcher started in the background, writing its standard output and
+// error into files of its own. Killed and reaped when dropped unfinished.
+class RunningLaunch {
+public:
+    RunningLaunch(pid_t pid, std::string outFile, std::string errFile);
+    ~RunningLaunch();
+    RunningLaunch(RunningLaunch&& other) noexcept;
+    RunningLaunch(const RunningLaunch&) = delete;
+    RunningLaunch& operator=(const RunningLaunch&) = delete;
+    RunningLaunch& operator=(RunningLaunch&&) = delete;
+
+    pid_t pid() const { return pid_; }
+    std::string out() const; // what it has written so far
+    std::string err() const;
+    bool stillRunning();
+    void signal(int number) const;
+    // Waits (60 s at most, then kills it and fails the test) for its end.
+    RunResult finish();
+    // Kills it with SIGKILL and reaps it.
+    void kill();
+
+private:
+    bool reap(int options);
+    pid_t pid_;
+    std::string outFile_;
+    std::string errFile_;
+    bool ended_ = false;
+    int status_ = 0;
 };
 
 class LinuxProduct {
@@ -39,12 +71,40 @@ public:
     RunResult run(const std::vector<std::string>& arguments, const std::vector<std::string>& environment,
                   const std::string& workingDirectory) const;
 
+    // Starts the launcher in the background with `arguments`; `tag` names its
+    // output files. `prefix` comes before the launcher on the command line
+    // (a program that starts it, e.g. as another user).
+    RunningLaunch spawn(const std::string& tag, const std::vector<std::string>& arguments = {},
+                        const std::vector<std::string>& environment = {},
+                        const std::vector<std::string>& prefix = {}) const;
+    // The launcher's full path, as it knows it itself.
+    std::string executablePath() const;
+
 private:
     std::string absolute(const std::string& path) const;
     std::string folder_;
     std::string executable_;
     std::string iniName_;
 };
+
+// Polls `condition` every 20 ms for at most `milliseconds`; its last answer.
+template <typename Condition>
+bool eventually(Condition condition, int milliseconds = 30000);
+void pauseMilliseconds(int milliseconds);
+// How often `part` occurs in `text`, without overlaps.
+std::size_t countOf(const std::string& text, const std::string& part);
+
+template <typename Condition>
+bool eventually(Condition condition, int milliseconds)
+{
+    for (int waited = 0; waited < milliseconds; waited += 20) {
+        if (condition()) {
+            return true;
+        }
+        pauseMilliseconds(20);
+    }
+    return condition();
+}
 
 // The JDK the tests run on, ending in a slash.
 std::string jdkHome();
