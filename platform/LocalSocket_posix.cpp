@@ -188,7 +188,7 @@ bool makePipe(UniqueFileHandle& readEnd, UniqueFileHandle& writeEnd) noexcept
 
 void writeWakeByte(const UniqueFileHandle& writeEnd) noexcept
 {
-    const char byte = 1;
+    const char byte = 0;
     while (::write(writeEnd.get(), &byte, 1) < 0 && errno == EINTR) {
     }
 }

@@ -3,49 +3,85 @@
 #include <cerrno>
 #include <csignal>
 
-#include <pthread.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace platform {
 namespace {
 
-sigset_t stopSignals() noexcept
+constexpr int stopSignals[] = {SIGTERM, SIGINT, SIGHUP};
+
+// The pipe the handler writes into; read by the handler, which may run on
+// any thread at any moment, so nothing but a plain descriptor.
+volatile sig_atomic_t signalPipe = -1;
+
+extern "C" void forwardSignal(int number)
 {
-    sigset_t set;
-    sigemptyset(&set);
-    sigaddset(&set, SIGTERM);
-    sigaddset(&set, SIGINT);
-    sigaddset(&set, SIGHUP);
+    const int saved = errno;
+    const unsigned char byte = static_cast<unsigned char>(number);
+    // A full pipe loses the byte: the reader has requests enough to act on.
+    const ssize_t ignored = ::write(signalPipe, &byte, 1);
+    (void)ignored;
+    errno = saved;
+}
+
+bool setAction(void (*handler)(int)) noexcept
+{
+    struct sigaction action {};
+    action.sa_handler = handler;
+    // Threads the signal interrupts, the JVM's among them, go on with what
+    // they were doing.
+    action.sa_flags = SA_RESTART;
+    sigemptyset(&action.sa_mask);
+    bool set = true;
+    for (const int number : stopSignals) {
+        set = ::sigaction(number, &action, nullptr) == 0 && set;
+    }
     return set;
 }
 
 } // namespace
 
-void blockStopSignals() noexcept
+bool catchStopSignals(const UniqueFileHandle& writeEnd) noexcept
 {
-    const sigset_t set = stopSignals();
-    pthread_sigmask(SIG_BLOCK, &set, nullptr);
-}
-
-void unblockStopSignals() noexcept
-{
-    const sigset_t set = stopSignals();
-    pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
-}
-
-bool awaitStopSignal() noexcept
-{
-    const sigset_t set = stopSignals();
-    int received = 0;
-    // sigwait fails only for a set it cannot wait on, which this is not.
-    while (sigwait(&set, &received) != 0) {
+    const int flags = ::fcntl(writeEnd.get(), F_GETFL);
+    if (flags < 0 || ::fcntl(writeEnd.get(), F_SETFL, flags | O_NONBLOCK) != 0) {
+        return false;
     }
-    return received != SIGHUP;
+    signalPipe = writeEnd.get();
+    if (!setAction(forwardSignal)) {
+        restoreStopSignals();
+        return false;
+    }
+    return true;
 }
 
-void sendHangUp(ThreadToken thread) noexcept
+void ignoreStopSignals() noexcept
 {
-    static_assert(sizeof(pthread_t) == sizeof(ThreadToken), "a thread fits its token");
-    pthread_kill(static_cast<pthread_t>(thread), SIGHUP);
+    (void)setAction(SIG_IGN);
+    signalPipe = -1;
+}
+
+void restoreStopSignals() noexcept
+{
+    (void)setAction(SIG_DFL);
+    signalPipe = -1;
+}
+
+CaughtSignal nextCaughtSignal(const UniqueFileHandle& readEnd) noexcept
+{
+    unsigned char byte = 0;
+    ssize_t got;
+    do {
+        got = ::read(readEnd.get(), &byte, 1);
+    } while (got < 0 && errno == EINTR);
+    if (got != 1) {
+        return CaughtSignal::other;
+    }
+    if (byte == SIGTERM || byte == SIGINT) {
+        return CaughtSignal::stop;
+    }
+    return byte == SIGHUP ? CaughtSignal::hangUp : CaughtSignal::other;
 }
 
 } // namespace platform

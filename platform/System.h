@@ -241,7 +241,8 @@ std::uint32_t effectiveUserId() noexcept;
                            std::uint64_t deadline) noexcept;
 [[nodiscard]] bool receiveAll(const UniqueFileHandle& connection, void* bytes, std::size_t size,
                               std::uint64_t deadline) noexcept;
-// A pipe whose read end wakes a thread blocked in waitForConnection.
+// A pipe whose read end wakes a thread blocked in waitForConnection or
+// nextCaughtSignal. The wake byte is zero, which no signal has as number.
 [[nodiscard]] bool makePipe(UniqueFileHandle& readEnd, UniqueFileHandle& writeEnd) noexcept;
 void writeWakeByte(const UniqueFileHandle& writeEnd) noexcept;
 // Waits without a time limit; true when `listener` has a connection to
@@ -252,15 +253,21 @@ bool waitForConnection(const UniqueFileHandle& listener, const UniqueFileHandle&
 [[nodiscard]] bool sendLocalDatagram(const std::string& address, const std::string& text) noexcept;
 
 // --- signals ----------------------------------------------------------------
-// SIGTERM, SIGINT and SIGHUP: blocked on the calling thread (threads it
-// starts later inherit the mask), or unblocked again.
-void blockStopSignals() noexcept;
-void unblockStopSignals() noexcept;
-// Waits for one of the three to arrive for the process or this thread;
-// true for SIGTERM and SIGINT, false for SIGHUP.
-bool awaitStopSignal() noexcept;
-// Sends SIGHUP to one thread of this process.
-void sendHangUp(ThreadToken thread) noexcept;
+// From now on SIGTERM, SIGINT and SIGHUP, whichever thread they reach, do
+// nothing but write their number as one byte into `writeEnd` (made
+// non-blocking here; it must stay open until ignoreStopSignals). Nothing is
+// blocked: programs this process starts inherit no signal mask from it, and
+// their exec gives them the default actions back.
+[[nodiscard]] bool catchStopSignals(const UniqueFileHandle& writeEnd) noexcept;
+// From now on the three signals are ignored, or have their default actions
+// again (they end the process); nothing is written any more.
+void ignoreStopSignals() noexcept;
+void restoreStopSignals() noexcept;
+enum class CaughtSignal { stop, hangUp, other };
+// The next byte of the pipe read as a caught signal: SIGTERM and SIGINT are
+// stop requests, SIGHUP a hang-up; anything else (a wake byte, the pipe's
+// end or failure) is other.
+CaughtSignal nextCaughtSignal(const UniqueFileHandle& readEnd) noexcept;
 #endif
 
 } // namespace platform

@@ -88,14 +88,12 @@ public:
     ServiceStatus status{}; // the status last reported; guarded by statusLock
     void* statusHandle = nullptr; // SERVICE_STATUS_HANDLE, from the handler's registration
     // The control handler (primary thread) and the service thread both
-    // change and report the status; under systemd it guards the three
-    // fields below.
+    // change and report the status; under systemd it guards notifying.
     platform::Monitor statusLock;
 #ifndef _WIN32
     // Where systemd hears of the service (NOTIFY_SOCKET as socket path
     // bytes); empty when it asked for nothing.
     std::string notifyAddress;
     bool stopRequested = false; // READY=1 is no news after STOPPING=1
-    bool runEnded = false;      // the signal thread has nothing left to do
 #endif
 };

@@ -10,9 +10,10 @@
 // Under systemd the service is this process, in the foreground. HotSpot
 // would take SIGTERM, SIGINT and SIGHUP for itself (run the shutdown hooks
 // while main still runs, then exit with 143, a failure to systemd), so the
-// JVM is created with -Xrs (see buildJvmOptions) and the three signals are
-// blocked before any thread exists: every thread, the JVM's included,
-// inherits the mask, and only the signal thread here ever takes them.
+// JVM is created with -Xrs (see buildJvmOptions) and the launcher catches the
+// three before the JVM exists; one thread of its own acts on them. They are
+// caught, not blocked: a blocked signal stays blocked in every program the
+// Java application starts, which then could not be stopped or interrupted.
 
 namespace {
 
@@ -66,20 +67,22 @@ unsigned notifyWhenRunning(void* parameter) noexcept
 }
 
 // Each SIGTERM or SIGINT is one stop request, as each stop control is on
-// Windows. SIGHUP asks a daemon to reload; there is nothing to reload.
-unsigned waitForStopSignals(void*) noexcept
+// Windows. SIGHUP asks a daemon to reload; there is nothing to reload. Ends
+// at the wake byte the end of the run writes.
+unsigned actOnSignals(void* parameter) noexcept
 {
+    const platform::UniqueFileHandle& signals = *static_cast<const platform::UniqueFileHandle*>(parameter);
     ServiceHost& host = *ServiceHost::published();
     for (;;) {
-        const bool stop = platform::awaitStopSignal();
+        const platform::CaughtSignal caught = platform::nextCaughtSignal(signals);
+        if (caught == platform::CaughtSignal::other) {
+            return 0;
+        }
+        if (caught == platform::CaughtSignal::hangUp) {
+            continue;
+        }
         {
             platform::MonitorLock held(host.statusLock);
-            if (host.runEnded) {
-                return 0;
-            }
-            if (!stop) {
-                continue;
-            }
             host.stopRequested = true;
             notify(host, service::notifyStopping);
         }
@@ -97,24 +100,25 @@ int ServiceHost::runServiceDispatcher() noexcept
     if (!service::notifySocketAddress(platform::environmentVariable("NOTIFY_SOCKET"), notifyAddress)) {
         notifyAddress.clear();
     }
-    platform::blockStopSignals();
+    platform::UniqueFileHandle signals;
+    platform::UniqueFileHandle signalled;
     platform::ThreadToken signalThread = 0;
-    const bool handled = platform::startThread(waitForStopSignals, nullptr, &signalThread);
-    if (!handled) {
-        // Without the thread a stop would wait for systemd's SIGKILL; a
-        // signal that ends the process at once is the lesser harm.
-        platform::unblockStopSignals();
+    const bool caught = platform::makePipe(signals, signalled) && platform::catchStopSignals(signalled);
+    // Without a thread to act on them the signals are better left to end
+    // the process than caught for nobody.
+    const bool acting = caught && platform::startThread(actOnSignals, &signals, &signalThread);
+    if (caught && !acting) {
+        platform::restoreStopSignals();
     }
     if (!notifyAddress.empty()) {
         startGateThread(*launcher, notifyWhenRunning);
     }
     const int result = launcher->run();
-    if (handled) {
-        {
-            platform::MonitorLock held(statusLock);
-            runEnded = true;
-        }
-        platform::sendHangUp(signalThread);
+    if (acting) {
+        // The teardown that follows is not interrupted: main has returned,
+        // and a late request has nothing left to stop.
+        platform::ignoreStopSignals();
+        platform::writeWakeByte(signalled);
         platform::joinThread(signalThread);
     }
     return result;

@@ -113,6 +113,52 @@ TEST(LinuxService, MainClassWithoutStopIsDescribedAndRunsOn)
     EXPECT_EQ(r.exitCode, 0);
 }
 
+TEST(LinuxService, StopBeforeMainRunsWaitsForMain)
+{
+    LinuxProduct app("slowstart");
+    app.writeIni(javaConfig("quarnel.test.SlowStart", "", "Application Type=service\n"));
+    const NotifySocket systemd(app.folder() + "notify.socket");
+    RunningLaunch service = app.spawn("service", {}, {systemd.variable()});
+    ASSERT_TRUE(eventually([&] { return service.out() == "initialising\n"; })) << service.out() << service.err();
+
+    service.signal(SIGTERM);
+    EXPECT_EQ(systemd.next(), "STOPPING=1");
+    const RunResult r = service.finish();
+    EXPECT_EQ(r.out, "initialising\nmain runs\nmain returns\n");
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.exitCode, 0);
+    // Stopping came first: that it runs is no news to systemd any more.
+    EXPECT_EQ(systemd.next(1), "(none)");
+}
+
+// The signal set of a /proc/<pid>/status line "<name>:\t<hex>".
+unsigned long long signalSet(const std::string& status, const std::string& name)
+{
+    const std::size_t at = status.find(name + ":\t");
+    EXPECT_NE(at, std::string::npos) << status;
+    return at == std::string::npos ? ~0ull : std::stoull(status.substr(at + name.size() + 2, 16), nullptr, 16);
+}
+
+TEST(LinuxService, ProgramsTheServiceStartsCanBeStoppedAsUsual)
+{
+    // The stop signals are the launcher's only while it runs the service: a
+    // program the Java application starts has none of them blocked, and
+    // ignores no more than it would under an ordinary start.
+    std::string status[2];
+    for (const bool service : {true, false}) {
+        LinuxProduct app("childsignals");
+        app.writeIni(javaConfig("quarnel.test.ChildSignals", "", service ? "Application Type=service\n" : ""));
+        const RunResult r = app.run();
+        EXPECT_EQ(r.exitCode, 0);
+        EXPECT_EQ(r.err, "");
+        status[service] = r.out;
+    }
+    const unsigned long long stopSignals = 1ull << (SIGHUP - 1) | 1ull << (SIGINT - 1) | 1ull << (SIGTERM - 1);
+    EXPECT_EQ(signalSet(status[1], "SigBlk") & stopSignals, 0u) << status[1];
+    EXPECT_EQ(signalSet(status[1], "SigIgn"), signalSet(status[0], "SigIgn"));
+    EXPECT_EQ(signalSet(status[1], "SigIgn") & stopSignals, 0u);
+}
+
 TEST(LinuxService, OnlyAServiceRunsWithReducedSignalUse)
 {
     // HotSpot would otherwise catch the stop signals itself; an ordinary

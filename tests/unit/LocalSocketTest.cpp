@@ -1,7 +1,7 @@
 // The POSIX pieces single instance and service mode stand on: a folder only
 // its user may enter, the lock that names the first instance, local stream
 // sockets with deadlines and the peer's user, datagrams for systemd, and
-// the stop signals taken by one thread.
+// the stop signals turned into bytes for one thread to read.
 
 #include "platform/System.h"
 
@@ -185,26 +185,35 @@ TEST_F(LocalPieces, DatagramReachesAPathAndAnAbstractName)
     EXPECT_FALSE(platform::sendLocalDatagram(path("nobody-listens"), "READY=1"));
 }
 
-TEST(StopSignals, OneThreadTakesThemAndTellsHangUpApart)
+TEST(StopSignals, CaughtOnesBecomeBytesOfThePipeUntilIgnored)
 {
-    std::promise<void> blocked;
-    std::promise<bool> first;
-    std::promise<bool> second;
-    std::thread waiter([&] {
-        platform::blockStopSignals();
-        blocked.set_value();
-        first.set_value(platform::awaitStopSignal());
-        second.set_value(platform::awaitStopSignal());
-        platform::unblockStopSignals();
-    });
-    blocked.get_future().wait();
-    // Sent to that thread alone, where they are blocked: nothing else in
-    // this process sees them.
-    platform::sendHangUp(waiter.native_handle());
-    EXPECT_FALSE(first.get_future().get());
-    ::pthread_kill(waiter.native_handle(), SIGTERM);
-    EXPECT_TRUE(second.get_future().get());
-    waiter.join();
+    platform::UniqueFileHandle readEnd;
+    platform::UniqueFileHandle writeEnd;
+    ASSERT_TRUE(platform::makePipe(readEnd, writeEnd));
+    ASSERT_TRUE(platform::catchStopSignals(writeEnd));
+    // Caught, not blocked: nothing that this process starts inherits a mask.
+    sigset_t blocked;
+    ASSERT_EQ(::pthread_sigmask(SIG_BLOCK, nullptr, &blocked), 0);
+    EXPECT_FALSE(sigismember(&blocked, SIGTERM));
+
+    ::raise(SIGHUP);
+    EXPECT_EQ(platform::nextCaughtSignal(readEnd), platform::CaughtSignal::hangUp);
+    ::raise(SIGTERM);
+    EXPECT_EQ(platform::nextCaughtSignal(readEnd), platform::CaughtSignal::stop);
+    ::raise(SIGINT);
+    EXPECT_EQ(platform::nextCaughtSignal(readEnd), platform::CaughtSignal::stop);
+    platform::writeWakeByte(writeEnd);
+    EXPECT_EQ(platform::nextCaughtSignal(readEnd), platform::CaughtSignal::other);
+
+    // Ignored from here on: this process survives, and the pipe stays empty.
+    platform::ignoreStopSignals();
+    ::raise(SIGTERM);
+    writeEnd.reset();
+    EXPECT_EQ(platform::nextCaughtSignal(readEnd), platform::CaughtSignal::other);
+    platform::restoreStopSignals();
+    struct sigaction action {};
+    ASSERT_EQ(::sigaction(SIGTERM, nullptr, &action), 0);
+    EXPECT_EQ(action.sa_handler, SIG_DFL);
 }
 
 TEST(PosixThreads, StartedThreadRunsAndCanBeJoined)

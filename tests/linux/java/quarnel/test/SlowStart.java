@@ -1,0 +1,28 @@
+package quarnel.test;
+
+import java.util.concurrent.CountDownLatch;
+
+// A service that takes its time before main can be called: the JVM
+// initialises the class first.
+public class SlowStart {
+    private static final CountDownLatch stopped = new CountDownLatch(1);
+
+    static {
+        System.out.println("initialising");
+        try {
+            Thread.sleep(1500);
+        } catch (InterruptedException e) {
+            throw new IllegalStateException(e);
+        }
+    }
+
+    public static void main(String[] args) throws InterruptedException {
+        System.out.println("main runs");
+        stopped.await();
+        System.out.println("main returns");
+    }
+
+    public static void stop() {
+        stopped.countDown();
+    }
+}
