@@ -187,6 +187,22 @@ TEST(LinuxSingleInstance, SocketOfAKilledFirstInstanceDoesNotStopTheNext)
     EXPECT_EQ(r.exitCode, 0);
 }
 
+TEST(LinuxSingleInstance, HandOverBeforeMainRunsIsHeldUntilItDoes)
+{
+    SingleApp java("siearly");
+    java.app.writeIni(javaConfig("quarnel.test.SlowStart", "", "Single Instance=yes\n"));
+    RunningLaunch first = java.start("first", {});
+    ASSERT_TRUE(eventually([&] { return first.out() == "initialising\n"; })) << first.out() << first.err();
+    // Taken at once, delivered once main is called; then main returns.
+    EXPECT_EQ(java.handOver({"early"}).exitCode, 0);
+    const RunResult r = first.finish();
+    EXPECT_TRUE(r.out == "initialising\nmain runs\nsecond early\nmain returns\n" ||
+                r.out == "initialising\nsecond early\nmain runs\nmain returns\n")
+        << r.out;
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.exitCode, 0);
+}
+
 TEST(LinuxSingleInstance, ArgumentsBeyondOneMebibyteAreRefused)
 {
     SingleApp java("silimit");

@@ -2,8 +2,8 @@ package quarnel.test;
 
 import java.util.concurrent.CountDownLatch;
 
-// A service that takes its time before main can be called: the JVM
-// initialises the class first.
+// A program that takes its time before main can be called (the JVM
+// initialises the class first), and runs until stop() or a hand-over.
 public class SlowStart {
     private static final CountDownLatch stopped = new CountDownLatch(1);
 
@@ -23,6 +23,11 @@ public class SlowStart {
     }
 
     public static void stop() {
+        stopped.countDown();
+    }
+
+    public static void secondaryMain(String[] args) {
+        System.out.println("second " + String.join(",", args));
         stopped.countDown();
     }
 }
