@@ -216,16 +216,4 @@ TEST(StopSignals, CaughtOnesBecomeBytesOfThePipeUntilIgnored)
     EXPECT_EQ(action.sa_handler, SIG_DFL);
 }
 
-TEST(PosixThreads, StartedThreadRunsAndCanBeJoined)
-{
-    struct Seen {
-        int runs = 0;
-    } seen;
-    platform::ThreadToken thread = 0;
-    ASSERT_TRUE(platform::startThread([](void* p) -> unsigned { ++static_cast<Seen*>(p)->runs; return 0; }, &seen,
-                                      &thread));
-    platform::joinThread(thread);
-    EXPECT_EQ(seen.runs, 1);
-}
-
 } // namespace
