@@ -189,7 +189,15 @@ bool makePipe(UniqueFileHandle& readEnd, UniqueFileHandle& writeEnd) noexcept
 void writeWakeByte(const UniqueFileHandle& writeEnd) noexcept
 {
     const char byte = 0;
-    while (::write(writeEnd.get(), &byte, 1) < 0 && errno == EINTR) {
+    // The signal pipe is non-blocking: should it ever be full, wait for room
+    // rather than lose the one byte its reader ends on.
+    while (::write(writeEnd.get(), &byte, 1) < 0) {
+        if (errno == EAGAIN || errno == EWOULDBLOCK) {
+            pollfd entry{writeEnd.get(), POLLOUT, 0};
+            (void)::poll(&entry, 1, -1);
+        } else if (errno != EINTR) {
+            return;
+        }
     }
 }
 
