@@ -166,8 +166,9 @@ def wine(launcher, loader, standin, prefix):
     env = {k: v for k, v in os.environ.items() if k not in ("QUARNEL_TRACE", "JAVA_HOME")}
     env.update(WINEPREFIX=prefix, WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
     display = os.path.join(prefix, ".xvfb-display")
-    if os.path.exists(display):
-        env["DISPLAY"] = ":" + open(display).read().strip()
+    if os.path.exists(display):  # as the Windows tests see it
+        with open(display) as number:
+            env["DISPLAY"] = ":" + number.read().strip()
     folder = os.path.join(prefix, "drive_c", "qtbench")
     shutil.rmtree(folder, ignore_errors=True)
     try:
