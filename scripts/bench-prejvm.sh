@@ -4,7 +4,10 @@
 # time and system calls, strace needed) and under wine64 (wall time, in the
 # prefix of the x86_64 test build; skipped with NO_WINE=1), then the sizes of
 # the shipped Windows executables. Run it on a quiet machine.
+#   bench-prejvm.sh [--linux]    (--linux: the Linux part only)
 set -e
+linux_only=0
+if [ "${1:-}" = --linux ]; then linux_only=1; fi
 root=$(cd "$(dirname "$0")/.." && pwd)
 configure() { # folder, extra cmake arguments...
     dir=$1; shift
@@ -21,6 +24,7 @@ linux="$root/build/linux"
 unset QUARNEL_TRACE JAVA_HOME
 python3 "$root/tests/bench/prejvm.py" linux "$linux/quarnel" "$linux/tests/bench/minimal_loader" \
     "$linux/tests/bench/libjvm.so"
+if [ $linux_only = 1 ]; then exit 0; fi
 
 configure x86 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" -DQUARNEL_TESTS=OFF -DQUARNEL_DIST="$root/dist/x86"
 build x86 quarnel

@@ -7,8 +7,11 @@ benchmark's configuration (read from the launcher's trace). Every round
 runs both sides, in alternating order, and the medians and their ratios
 are printed:
 
-  Linux: CPU time of each process (user + system, from wait4) and its
-         system calls (strace -f -c), with the calls that differ;
+  Linux: before the JVM, the CPU time of the process (user + system) when
+         JNI_CreateJavaVM is entered, as the stand-in reads it, and the
+         system calls up to the stand-in's marker call (strace -f), with
+         the calls that differ; then the same two over the whole process
+         (CPU from wait4, every traced call), the exit included;
   wine:  wall time from starting the process to JNI_CreateJavaVM (the
          stand-in notes the moment it is entered) and to the end.
 
@@ -16,8 +19,8 @@ Usage: prejvm.py linux LAUNCHER LOADER STANDIN_SO
        prejvm.py wine  LAUNCHER_EXE LOADER_EXE STANDIN_DLL PREFIX
 Environment: RUNS (Linux CPU rounds, 200), STRACE_RUNS (7), WINE_RUNS (21).
 """
-import collections
 import os
+import re
 import shutil
 import statistics
 import subprocess
@@ -40,11 +43,22 @@ def fail(message):
     sys.exit(f"bench-prejvm: {message}")
 
 
-def stamp_of(stderr):
+# The stand-in's first call on entry to JNI_CreateJavaVM (Linux).
+MARKER = '"/standin-jvm-entered"'
+
+
+def entry_of(stderr):
+    """The fields of the stand-in's line: nanoseconds since 1970, then on
+    Linux the process's CPU microseconds so far."""
     for line in stderr.splitlines():
         if line.startswith("standin-jvm: "):
-            return int(line.split()[1])
+            return [int(field) for field in line.split()[1:]]
     return None
+
+
+def stamp_of(stderr):
+    entry = entry_of(stderr)
+    return entry[0] if entry else None
 
 
 def checked_options(command, env):
@@ -75,23 +89,39 @@ def interleaved(rounds, sides, measure):
 
 
 def cpu_ms(command, env):
-    process = subprocess.Popen(command, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    """(CPU ms when the JVM is entered, CPU ms of the whole process)."""
+    process = subprocess.Popen(command, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
+    stderr = process.stderr.read()
+    process.stderr.close()
     _, _, usage = os.wait4(process.pid, 0)
-    return (usage.ru_utime + usage.ru_stime) * 1000
+    entry = entry_of(stderr)
+    if entry is None or len(entry) < 2:
+        fail(f"no CPU time from the stand-in in:\n{stderr}")
+    return entry[1] / 1000, (usage.ru_utime + usage.ru_stime) * 1000
+
+
+# A call as strace -f writes it: "PID name(" (an unfinished call's first
+# half included, its "<... name resumed>" second half not).
+CALL = re.compile(r"^\d+\s+([a-z_0-9]+)\(")
 
 
 def syscalls(command, env, work):
-    """The calls of one run by name, children included."""
+    """(calls by name up to the stand-in's marker, calls by name in all) of
+    one run, children included."""
     output = os.path.join(work, "strace.out")
-    subprocess.run(["strace", "-f", "-c", "-o", output, *command], env=env,
+    subprocess.run(["strace", "-f", "-o", output, *command], env=env,
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    counts = {}
-    with open(output) as summary:
-        for line in summary:
-            fields = line.split()
-            if len(fields) >= 5 and fields[0][0].isdigit() and fields[-1] != "total":
-                counts[fields[-1]] = int(fields[3])
-    return counts
+    before, whole = None, {}
+    with open(output) as trace:
+        for line in trace:
+            if before is None and MARKER in line:
+                before = dict(whole)
+            call = CALL.match(line)
+            if call:
+                whole[call.group(1)] = whole.get(call.group(1), 0) + 1
+    if before is None:
+        fail(f"no marker call of the stand-in in the trace of {command[0]}")
+    return before, whole
 
 
 def opens_of(command, env, work, path):
@@ -130,22 +160,25 @@ def linux(launcher, loader, standin):
         cpu = interleaved(runs, sides, lambda command: cpu_ms(command, env))
         calls = interleaved(int(os.environ.get("STRACE_RUNS", "7")), sides,
                             lambda command: syscalls(command, env, work))
-        totals = {name: statistics.median(sum(c.values()) for c in runs_) for name, runs_ in calls.items()}
 
         print(f"Linux: {runs} rounds (CPU), {len(calls['launcher'])} under strace, sides alternating; medians")
         print(f"{'':32}{'launcher':>10}{'loader':>10} {'':8}{'ratio':>8}")
-        ratio_line("CPU time, user + system", statistics.median(cpu["launcher"]), statistics.median(cpu["loader"]),
-                   "ms")
-        ratio_line("system calls", totals["launcher"], totals["loader"], "calls")
-        # The calls whose median counts differ say where the rest goes.
-        names = sorted(set().union(*(c.keys() for runs_ in calls.values() for c in runs_)))
-        differing = []
-        for name in names:
-            a = statistics.median(c.get(name, 0) for c in calls["launcher"])
-            b = statistics.median(c.get(name, 0) for c in calls["loader"])
-            if a != b:
-                differing.append(f"{name} {a:g}/{b:g}")
-        print("  differing (launcher/loader): " + ", ".join(differing))
+        for index, scope in ((0, "before the JVM"), (1, "whole process")):
+            print(scope)
+            ratio_line("  CPU time, user + system", statistics.median(c[index] for c in cpu["launcher"]),
+                       statistics.median(c[index] for c in cpu["loader"]), "ms")
+            per_side = {name: [c[index] for c in runs_] for name, runs_ in calls.items()}
+            ratio_line("  system calls", statistics.median(sum(c.values()) for c in per_side["launcher"]),
+                       statistics.median(sum(c.values()) for c in per_side["loader"]), "calls")
+            # The calls whose median counts differ say where the rest goes.
+            names = sorted(set().union(*(c.keys() for runs_ in per_side.values() for c in runs_)))
+            differing = []
+            for name in names:
+                a = statistics.median(c.get(name, 0) for c in per_side["launcher"])
+                b = statistics.median(c.get(name, 0) for c in per_side["loader"])
+                if a != b:
+                    differing.append(f"{name} {a:g}/{b:g}")
+            print("    differing (launcher/loader): " + ", ".join(differing))
         ini_opens, module_reads = opens_of(ours, env, work, ini)
         print(f"  launcher: configuration file opened {ini_opens}x, /proc/self/exe read {module_reads}x")
     finally:

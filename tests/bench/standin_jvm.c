@@ -3,11 +3,17 @@
  * program that loads it and nothing of Java's.
  *
  * JNI_CreateJavaVM notes the moment it is entered (one line on standard
- * error, "standin-jvm: <nanoseconds since 1970>") and fails at once with
+ * error, "standin-jvm: <nanoseconds since 1970>", on Linux followed by the
+ * CPU time the whole process has used so far, user + system, in
+ * microseconds) and fails at once with
  * JNI_ERR, creating nothing: a launcher then reports the failed creation
  * and ends with its failure code, deterministically and without a JVM to
  * destroy. JNI_GetDefaultJavaVMInitArgs answers as current JVMs do to the
- * version 1.1 query, with JNI_EVERSION and the arguments untouched. */
+ * version 1.1 query, with JNI_EVERSION and the arguments untouched.
+ *
+ * On Linux the first thing it does on entry is a call no loader makes,
+ * access("/standin-jvm-entered"), so that a trace of the process can be cut
+ * where the loader's work ends. */
 
 #include <jni.h>
 
@@ -16,6 +22,7 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <sys/resource.h>
 #include <time.h>
 #include <unistd.h>
 #endif
@@ -37,8 +44,21 @@ static unsigned long long nowNanoseconds(void)
 /* One unbuffered write, so the line is out before the caller ends. */
 static void noteEntry(void)
 {
-    char line[64];
+    char line[96];
+#ifdef _WIN32
     const int length = snprintf(line, sizeof line, "standin-jvm: %llu\n", nowNanoseconds());
+#else
+    const int marked = access("/standin-jvm-entered", F_OK);
+    (void)marked;
+    const unsigned long long now = nowNanoseconds();
+    struct rusage usage;
+    unsigned long long cpu = 0;
+    if (getrusage(RUSAGE_SELF, &usage) == 0) {
+        cpu = (unsigned long long)(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000000ULL +
+              (unsigned long long)(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec);
+    }
+    const int length = snprintf(line, sizeof line, "standin-jvm: %llu %llu\n", now, cpu);
+#endif
     if (length <= 0) {
         return;
     }
