@@ -10,6 +10,8 @@
 #include "platform/System.h"
 #include "resources/StringIds.h"
 
+#include <algorithm>
+
 namespace {
 
 #ifdef _WIN32
@@ -122,7 +124,12 @@ bool buildJvmOptionsFrom(JavaLauncher& launcher, const std::string& iniPath) noe
 
     const std::vector<std::string> tokens =
         splitParameters(readIniString(iniPath, section::runtime, "Virtual Machine Parameters"));
-    const std::uint64_t physicalMemory = tokens.empty() ? 0 : platform::totalPhysicalMemory();
+    // The system is asked for its memory only when a percentage form needs it.
+    const bool percentage = std::any_of(tokens.begin(), tokens.end(), [](std::string token) {
+        removeQuotes(token);
+        return isPercentageForm(token);
+    });
+    const std::uint64_t physicalMemory = percentage ? platform::totalPhysicalMemory() : 0;
     for (const std::string& token : tokens) {
         options.push_back(processParameter(token, physicalMemory, launcher.mainThreadStackSize));
     }

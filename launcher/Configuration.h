@@ -1,7 +1,9 @@
 #pragma once
 // The configuration file: beside the executable, the executable's name with
 // the extension "ini". Read where each value is needed; the path is derived
-// afresh each time and no handle is kept.
+// afresh each time and no handle is kept. On Linux the launch holds the
+// file's text from its first read on (platform::holdProfileTexts), so the
+// reading moments cost one read of the file between them.
 
 #include <string>
 #include <string_view>

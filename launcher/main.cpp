@@ -11,6 +11,7 @@ int main(int argc, char** argv)
     ServiceHost serviceHost;
     ServiceHost::publish(&serviceHost);
     platform::initialiseProcess(argc, argv);
+    platform::holdProfileTexts(true);
     initialiseTrace();
 
     int result;

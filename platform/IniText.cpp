@@ -142,6 +142,19 @@ std::string utf16FromUtf8(std::string_view text, Utf16 order)
     return bytes;
 }
 
+// The first CR or LF at or after `from`, npos when none. Byte-wise, as no
+// code page uses either as a trail byte. A plain loop: find_first_of asks
+// memchr about the two-byte set once for every byte of the file.
+std::size_t lineBreakAt(std::string_view text, std::size_t from = 0) noexcept
+{
+    for (std::size_t i = from; i < text.size(); ++i) {
+        if (text[i] == '\r' || text[i] == '\n') {
+            return i;
+        }
+    }
+    return npos;
+}
+
 enum class LineKind { blank, comment, section, entry };
 
 struct Line {
@@ -168,7 +181,7 @@ public:
         }
         line = Line{};
         line.begin = position_;
-        const std::size_t brk = text_.find_first_of("\r\n", position_);
+        const std::size_t brk = lineBreakAt(text_, position_);
         if (brk == npos) {
             line.contentEnd = line.end = text_.size();
         } else {
@@ -226,7 +239,7 @@ bool isKey(const Line& line, std::string_view key) noexcept
 
 std::string_view lineEndOf(std::string_view text) noexcept
 {
-    const std::size_t brk = text.find_first_of("\r\n");
+    const std::size_t brk = lineBreakAt(text);
     if (brk == npos || text[brk] == '\n') {
         return "\n";
     }

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -37,11 +38,20 @@ bool readWholeFile(const std::string& path, std::string& text)
         errno = S_ISDIR(status.st_mode) ? EISDIR : S_ISREG(status.st_mode) ? EFBIG : EINVAL;
         return false;
     }
-    std::string content;
-    content.reserve(static_cast<std::size_t>(status.st_size));
-    char chunk[4096];
+    // One byte more than the size asks, so that a single read that comes
+    // back short shows the end without a second read that returns nothing.
+    const std::size_t expected = static_cast<std::size_t>(status.st_size);
+    std::string content(expected + 1, '\0');
+    std::size_t got = 0;
     for (;;) {
-        const ssize_t count = ::read(file.get(), chunk, sizeof chunk);
+        if (got == content.size()) { // grew while being read
+            if (content.size() > static_cast<std::size_t>(maximumProfileSize)) {
+                errno = EFBIG;
+                return false;
+            }
+            content.resize(content.size() + 4096);
+        }
+        const ssize_t count = ::read(file.get(), content.data() + got, content.size() - got);
         if (count == 0) {
             break;
         }
@@ -51,12 +61,12 @@ bool readWholeFile(const std::string& path, std::string& text)
             }
             return false;
         }
-        content.append(chunk, static_cast<std::size_t>(count));
-        if (content.size() > static_cast<std::size_t>(maximumProfileSize)) { // grew while being read
-            errno = EFBIG;
-            return false;
+        got += static_cast<std::size_t>(count);
+        if (got >= expected && got < content.size()) { // short of a larger ask: the end
+            break;
         }
     }
+    content.resize(got);
     text.swap(content);
     return true;
 }
@@ -122,6 +132,63 @@ bool replaceFile(const std::string& path, const std::string& text)
     return succeeded;
 }
 
+// The one configuration file held while holding is on, with what a read of
+// it from disk gave (empty for a missing or refused file). Allocated once
+// and never freed: a thread still reading while the process ends must not
+// meet a destroyed object. The mutex, statically initialised, costs nothing
+// while only one thread reads.
+struct HeldProfile {
+    std::string path;
+    std::string text;
+    bool filled = false;
+};
+pthread_mutex_t heldLock = PTHREAD_MUTEX_INITIALIZER;
+bool holding = false;
+HeldProfile* held = nullptr;
+
+class HeldLock {
+public:
+    HeldLock() noexcept { ::pthread_mutex_lock(&heldLock); }
+    ~HeldLock() { ::pthread_mutex_unlock(&heldLock); }
+    HeldLock(const HeldLock&) = delete;
+    HeldLock& operator=(const HeldLock&) = delete;
+};
+
+// The value of `key` in `section` of the file, taken from the held copy
+// when there is one of this file; read from disk (and held, while holding)
+// otherwise.
+std::string lookUpProfile(const std::string& path, const char* section, const char* key)
+{
+    const HeldLock lock;
+    if (holding && held != nullptr && held->filled && held->path == path) {
+        return iniLookup(held->text, section, key);
+    }
+    std::string text;
+    if (!readWholeFile(path, text)) {
+        text.clear();
+    }
+    if (!holding) {
+        return iniLookup(text, section, key);
+    }
+    if (held == nullptr) {
+        held = new HeldProfile;
+    }
+    held->path = path;
+    held->text.swap(text);
+    held->filled = true;
+    return iniLookup(held->text, section, key);
+}
+
+// After a successful write the held copy, if it is of this file, becomes
+// what was written.
+void noteWritten(const std::string& path, const std::string& text)
+{
+    const HeldLock lock;
+    if (holding && held != nullptr && held->filled && held->path == path) {
+        held->text = text;
+    }
+}
+
 } // namespace
 
 unsigned readProfileString(const std::string& file, const char* section, const char* key, char* buffer,
@@ -130,10 +197,9 @@ unsigned readProfileString(const std::string& file, const char* section, const c
     if (buffer == nullptr || size == 0) {
         return 0;
     }
-    std::string text;
     std::string value;
-    if (section != nullptr && key != nullptr && readWholeFile(file, text)) {
-        value = iniLookup(text, section, key);
+    if (section != nullptr && key != nullptr) {
+        value = lookUpProfile(file, section, key);
     }
     const std::size_t length = value.size() < size - 1 ? value.size() : size - 1;
     std::memcpy(buffer, value.data(), length);
@@ -156,7 +222,21 @@ bool writeProfileString(const std::string& file, const char* section, const char
     if (!readWholeFile(target, text) && errno != ENOENT) {
         return false;
     }
-    return replaceFile(target, iniAssign(text, section, key, value));
+    const std::string written = iniAssign(text, section, key, value);
+    if (!replaceFile(target, written)) {
+        return false;
+    }
+    noteWritten(file, written);
+    return true;
+}
+
+void holdProfileTexts(bool hold) noexcept
+{
+    const HeldLock lock;
+    holding = hold;
+    if (held != nullptr) {
+        held->filled = false;
+    }
 }
 
 } // namespace platform

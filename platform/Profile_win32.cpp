@@ -16,4 +16,6 @@ bool writeProfileString(const std::string& file, const char* section, const char
     return WritePrivateProfileStringA(section, key, value.c_str(), file.c_str()) != FALSE;
 }
 
+void holdProfileTexts(bool) noexcept {}
+
 } // namespace platform

@@ -42,7 +42,8 @@ std::vector<std::string> argumentsAfterProgram() noexcept;   // POSIX only
 // Full path of the running executable (GetModuleFileNameA with 260
 // characters on Windows, /proc/self/exe on Linux). A path that fills the
 // buffer is a failure (ERROR_INSUFFICIENT_BUFFER, ENAMETOOLONG), never a
-// path cut short.
+// path cut short. On Linux the link is read once per process and its answer,
+// path or failure, given to every call.
 [[nodiscard]] bool moduleFileName(std::string& path) noexcept;
 
 // --- configuration files ----------------------------------------------------
@@ -56,6 +57,14 @@ unsigned readProfileString(const std::string& file, const char* section, const c
                            unsigned size) noexcept;
 [[nodiscard]] bool writeProfileString(const std::string& file, const char* section, const char* key,
                                       const std::string& value) noexcept;
+// While holding is on, a file is read from disk once and its text serves
+// every later read of it; a successful writeProfileString of it updates
+// that text, so a read after the process's own write sees the write, while
+// a change made by another program goes unseen until holding is turned off
+// (which drops what is held). The launcher holds for its whole run: one
+// launch, one read of its configuration file. On Windows the profile
+// functions keep a copy of their own and this does nothing.
+void holdProfileTexts(bool hold) noexcept;
 
 // --- environment ------------------------------------------------------------
 // A VariableLookup (platform/EnvironmentText.h) over the process's
