@@ -95,9 +95,18 @@ void WINAPI serviceMain(DWORD count, LPSTR* values) noexcept
     }
     service::appendStartArguments(host.launcher->arguments, count, values);
     (void)host.launcher->run(); // a failure is reported where it happened; the service stops all the same
-    platform::MonitorLock held(host.statusLock);
-    service::markStopped(host.status);
-    (void)report(host);
+    // Once the manager hears "stopped", the dispatcher returns and main
+    // unwinds the host, lock included: the report goes out from copies,
+    // after the lock is released, and is this thread's last touch of it.
+    ServiceStatus stopped;
+    SERVICE_STATUS_HANDLE handle;
+    {
+        platform::MonitorLock held(host.statusLock);
+        service::markStopped(host.status);
+        stopped = host.status;
+        handle = static_cast<SERVICE_STATUS_HANDLE>(host.statusHandle);
+    }
+    (void)SetServiceStatus(handle, reinterpret_cast<SERVICE_STATUS*>(&stopped));
 }
 
 } // namespace

@@ -179,6 +179,47 @@ private:
     Product app_;
 };
 
+// The service's own process, opened while it runs. A process that reports
+// stopped and then crashes or hangs on its way out satisfies the manager,
+// yet keeps its files locked and never ends with its code.
+class ServiceProcess {
+public:
+    explicit ServiceProcess(const SERVICE_STATUS_PROCESS& running)
+        : handle_(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, running.dwProcessId))
+    {
+    }
+    ~ServiceProcess()
+    {
+        if (handle_ != nullptr) {
+            CloseHandle(handle_);
+        }
+    }
+    ServiceProcess(const ServiceProcess&) = delete;
+    ServiceProcess& operator=(const ServiceProcess&) = delete;
+
+    // Whether it ends within ten seconds, with exit code 0.
+    ::testing::AssertionResult endsCleanly() const
+    {
+        if (handle_ == nullptr) {
+            return ::testing::AssertionFailure() << "the process could not be opened: " << GetLastError();
+        }
+        if (WaitForSingleObject(handle_, 10000) != WAIT_OBJECT_0) {
+            return ::testing::AssertionFailure() << "the process still runs ten seconds after it stopped";
+        }
+        DWORD code = ~0u;
+        GetExitCodeProcess(handle_, &code);
+        if (code != 0) {
+            char hex[16];
+            wsprintfA(hex, "%08lX", code);
+            return ::testing::AssertionFailure() << "the process ended with " << hex;
+        }
+        return ::testing::AssertionSuccess();
+    }
+
+private:
+    HANDLE handle_;
+};
+
 std::size_t count(const std::string& log, const std::string& line)
 {
     std::size_t found = 0;
@@ -217,6 +258,7 @@ TEST(Service, RunsUntilStopEndsMainAndIsDestroyedAfterwards)
 
     SERVICE_STATUS_PROCESS status{};
     ASSERT_TRUE(waitForState(service.name(), SERVICE_RUNNING, status));
+    const ServiceProcess process(status);
     EXPECT_EQ(status.dwServiceType, static_cast<DWORD>(SERVICE_WIN32_OWN_PROCESS));
     EXPECT_EQ(status.dwControlsAccepted, static_cast<DWORD>(SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_SHUTDOWN));
     EXPECT_EQ(status.dwWaitHint, 0u);
@@ -252,6 +294,7 @@ TEST(Service, RunsUntilStopEndsMainAndIsDestroyedAfterwards)
     const std::string ended = service.log();
     EXPECT_TRUE(logsInOrder(ended, "main returned", "DestroyJavaVM")) << ended;
     EXPECT_EQ(ended.find("FATAL"), std::string::npos) << ended;
+    EXPECT_TRUE(process.endsCleanly()) << service.log();
 }
 
 TEST(Service, MainThatReturnsEndsTheServiceWithoutARequest)
@@ -259,6 +302,8 @@ TEST(Service, MainThatReturnsEndsTheServiceWithoutARequest)
     RegisteredService service("SvcReturns", "class=App\nmain=sleep 500\nstop=out never\n");
     ASSERT_EQ(sc("start " + service.name()), 0u);
     SERVICE_STATUS_PROCESS status{};
+    ASSERT_TRUE(waitForState(service.name(), SERVICE_RUNNING, status));
+    const ServiceProcess process(status);
     ASSERT_TRUE(waitForState(service.name(), SERVICE_STOPPED, status)) << service.log();
     EXPECT_EQ(status.dwWin32ExitCode, 0u);
     ASSERT_TRUE(service.waitForLog("DestroyJavaVM done")) << service.log();
@@ -266,6 +311,7 @@ TEST(Service, MainThatReturnsEndsTheServiceWithoutARequest)
     EXPECT_TRUE(logsInOrder(log, "main argc=1", "main arg[0]=" + service.name())) << log;
     EXPECT_TRUE(logsInOrder(log, "main returned", "DestroyJavaVM")) << log;
     EXPECT_EQ(log.find("stop called"), std::string::npos) << log;
+    EXPECT_TRUE(process.endsCleanly()) << service.log();
 }
 
 TEST(Service, WithoutStopTheRequestIsDescribedAndTheServiceStaysPending)
@@ -274,6 +320,7 @@ TEST(Service, WithoutStopTheRequestIsDescribedAndTheServiceStaysPending)
     ASSERT_EQ(sc("start " + service.name()), 0u);
     SERVICE_STATUS_PROCESS status{};
     ASSERT_TRUE(waitForState(service.name(), SERVICE_RUNNING, status));
+    const ServiceProcess process(status);
     ASSERT_TRUE(service.waitForLog("main argc=1")) << service.log();
 
     ASSERT_EQ(sc("stop " + service.name()), 0u);
@@ -294,6 +341,7 @@ TEST(Service, WithoutStopTheRequestIsDescribedAndTheServiceStaysPending)
     EXPECT_EQ(log.find("stop called"), std::string::npos) << log;
     EXPECT_TRUE(logsInOrder(log, "ExceptionDescribe java.lang.NoSuchMethodError: stop", "main returned")) << log;
     EXPECT_EQ(log.find("FATAL"), std::string::npos) << log;
+    EXPECT_TRUE(process.endsCleanly()) << service.log();
 }
 
 TEST(Service, StopDuringASlowJvmCreationStopsOnceTheProgramRuns)
@@ -304,6 +352,7 @@ TEST(Service, StopDuringASlowJvmCreationStopsOnceTheProgramRuns)
     SERVICE_STATUS_PROCESS status{};
     // Reported running before the JVM exists.
     ASSERT_TRUE(waitForState(service.name(), SERVICE_RUNNING, status));
+    const ServiceProcess process(status);
     ASSERT_TRUE(service.waitForText("CreateJavaVM version=")) << service.log();
     ASSERT_EQ(sc("stop " + service.name()), 0u);
     ASSERT_EQ(service.log().find("CreateJavaVM result="), std::string::npos)
@@ -316,6 +365,7 @@ TEST(Service, StopDuringASlowJvmCreationStopsOnceTheProgramRuns)
     EXPECT_EQ(count(log, "stop called"), 1u) << log;
     EXPECT_TRUE(logsInOrder(log, "CreateJavaVM result=0", "stop called")) << log;
     EXPECT_TRUE(logsInOrder(log, "stop called", "main returned")) << log;
+    EXPECT_TRUE(process.endsCleanly()) << service.log();
 }
 
 TEST(Service, FailedJvmCreationEndsStoppedAndAStopWaitingForItEndsQuietly)
@@ -324,6 +374,7 @@ TEST(Service, FailedJvmCreationEndsStoppedAndAStopWaitingForItEndsQuietly)
     ASSERT_EQ(sc("start " + service.name()), 0u);
     SERVICE_STATUS_PROCESS status{};
     ASSERT_TRUE(waitForState(service.name(), SERVICE_RUNNING, status));
+    const ServiceProcess process(status);
     ASSERT_TRUE(service.waitForText("CreateJavaVM version=")) << service.log();
     ASSERT_EQ(sc("stop " + service.name()), 0u);
 
@@ -340,6 +391,7 @@ TEST(Service, FailedJvmCreationEndsStoppedAndAStopWaitingForItEndsQuietly)
     EXPECT_EQ(log.find("main argc"), std::string::npos) << log;
     EXPECT_EQ(log.find("DestroyJavaVM"), std::string::npos) << log;
     EXPECT_EQ(log.find("FATAL"), std::string::npos) << log;
+    EXPECT_TRUE(process.endsCleanly()) << service.log();
 }
 
 } // namespace
