@@ -86,7 +86,7 @@ void scanRegistryKey(const JavaLauncher& launcher, const RegistryLayout& layout,
 [[nodiscard]] bool readInstallation(const JavaLauncher& launcher, const std::string& keyPath,
                                     const std::string& subkeyName, std::string& home, bool& hasServerVm) noexcept;
 // Removes from `installations`, from index `first` on, those whose folder is
-// one of `listed` (sorted folderIdentity texts of folders listed before),
+// one of `listed` (folderIdentity texts of folders listed before),
 // then adds the remaining ones' folders to `listed`.
 void dropListedFolders(std::vector<JreInstallation>& installations, std::size_t first,
                        std::vector<std::string>& listed) noexcept;

@@ -21,13 +21,17 @@ JreChoice askWithDialog(const std::string& message, int jvmType)
     return choice;
 }
 
-} // namespace
-
-bool locateJvm(JavaLauncher& launcher) noexcept
+// Asked only when no runtime fits, so that a launch that finds one never
+// loads the window system.
+JreChoice askIfSomeoneSees(const std::string& message, int jvmType)
 {
     // In a station nobody sees, a modal dialog would wait forever.
     if (!platform::processHasInteractiveStation()) {
-        return locateJvm(launcher, reportJreNotFound);
+        return reportJreNotFound(message, jvmType);
     }
-    return locateJvm(launcher, askWithDialog);
+    return askWithDialog(message, jvmType);
 }
+
+} // namespace
+
+bool locateJvm(JavaLauncher& launcher) noexcept { return locateJvm(launcher, askIfSomeoneSees); }

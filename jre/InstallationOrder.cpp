@@ -1,22 +1,31 @@
 #include "jre/InstallationOrder.h"
 
-#include <algorithm>
+#include <utility>
 
 void sortInstallations(std::vector<JreInstallation>& installations, const SelectionRules& rules)
 {
     const bool favourServer = rules.jvmType == SelectionRules::favourServer;
-    // Each rule decides alone once the two differ in it; stable_sort keeps
-    // full ties in scan order.
-    std::stable_sort(installations.begin(), installations.end(),
-                     [&](const JreInstallation& a, const JreInstallation& b) {
-                         if (rules.jvmSourceFavour && a.favouredKind != b.favouredKind) {
-                             return a.favouredKind;
-                         }
-                         if (favourServer && a.hasServerVm != b.hasServerVm) {
-                             return a.hasServerVm;
-                         }
-                         return JavaVersion::compare(a.version, b.version) > 0;
-                     });
+    // Each rule decides alone once the two differ in it.
+    const auto comesFirst = [&](const JreInstallation& a, const JreInstallation& b) {
+        if (rules.jvmSourceFavour && a.favouredKind != b.favouredKind) {
+            return a.favouredKind;
+        }
+        if (favourServer && a.hasServerVm != b.hasServerVm) {
+            return a.hasServerVm;
+        }
+        return JavaVersion::compare(a.version, b.version) > 0;
+    };
+    // A machine registers a handful of runtimes: an insertion sort is stable,
+    // keeping full ties in scan order, and a fraction of std::stable_sort's
+    // code in the executable.
+    for (std::size_t i = 1; i < installations.size(); ++i) {
+        JreInstallation moving = std::move(installations[i]);
+        std::size_t at = i;
+        for (; at > 0 && comesFirst(moving, installations[at - 1]); --at) {
+            installations[at] = std::move(installations[at - 1]);
+        }
+        installations[at] = std::move(moving);
+    }
 }
 
 std::optional<JreInstallation> selectInstallation(std::vector<JreInstallation>& installations,

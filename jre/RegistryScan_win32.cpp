@@ -147,7 +147,7 @@ void dropListedFolders(std::vector<JreInstallation>& installations, std::size_t 
     std::size_t kept = first;
     for (std::size_t i = first; i < installations.size(); ++i) {
         std::string identity = folderIdentity(installations[i].home);
-        if (std::binary_search(listed.begin(), listed.end(), identity)) {
+        if (std::find(listed.begin(), listed.end(), identity) != listed.end()) {
             if (tracing()) {
                 traceCandidate(installations[i], installations[i].library, "duplicate");
             }
@@ -161,5 +161,4 @@ void dropListedFolders(std::vector<JreInstallation>& installations, std::size_t 
     }
     installations.resize(kept);
     listed.insert(listed.end(), std::make_move_iterator(added.begin()), std::make_move_iterator(added.end()));
-    std::sort(listed.begin(), listed.end());
 }

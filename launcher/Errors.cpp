@@ -3,31 +3,15 @@
 #include "platform/System.h"
 
 #include <cstdarg>
-#include <cstdio>
 
 namespace {
-
-std::string formatArgs(const char* format, std::va_list args) noexcept
-{
-    std::va_list measure;
-    va_copy(measure, args);
-    const int length = std::vsnprintf(nullptr, 0, format, measure);
-    va_end(measure);
-    if (length <= 0) {
-        return {};
-    }
-    std::string text(static_cast<std::size_t>(length) + 1, '\0');
-    std::vsnprintf(text.data(), text.size(), format, args);
-    text.pop_back();
-    return text;
-}
 
 // The formats come from our own string table, never from input.
 std::string formatAny(const char* format, ...) noexcept
 {
     std::va_list args;
     va_start(args, format);
-    std::string text = formatArgs(format, args);
+    std::string text = platform::formatArguments(format, args);
     va_end(args);
     return text;
 }
@@ -40,7 +24,7 @@ std::string formatText(const char* format, ...) noexcept
 {
     std::va_list args;
     va_start(args, format);
-    std::string text = formatArgs(format, args);
+    std::string text = platform::formatArguments(format, args);
     va_end(args);
     return text;
 }

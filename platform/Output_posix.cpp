@@ -28,4 +28,18 @@ void writeStandardError(const std::string& text) noexcept
     }
 }
 
+std::string formatArguments(const char* format, std::va_list args) noexcept
+{
+    std::va_list measure;
+    va_copy(measure, args);
+    const int length = std::vsnprintf(nullptr, 0, format, measure);
+    va_end(measure);
+    if (length <= 0) {
+        return {};
+    }
+    std::string text(static_cast<std::size_t>(length), '\0');
+    std::vsnprintf(text.data(), text.size() + 1, format, args);
+    return text;
+}
+
 } // namespace platform

@@ -35,4 +35,22 @@ void writeStandardError(const std::string& text) noexcept
     }
 }
 
+std::string formatArguments(const char* format, std::va_list args) noexcept
+{
+    // The system C runtime's formatting, called by its own names: the
+    // standard names lead to MinGW's replacement printf, which would bring
+    // its floating-point conversions into the executable for formats that
+    // hold nothing but %s and %d.
+    std::va_list measure;
+    va_copy(measure, args);
+    const int length = _vscprintf(format, measure);
+    va_end(measure);
+    if (length <= 0) {
+        return {};
+    }
+    std::string text(static_cast<std::size_t>(length), '\0');
+    _vsnprintf(text.data(), text.size() + 1, format, args);
+    return text;
+}
+
 } // namespace platform

@@ -4,6 +4,7 @@
 // declaration says otherwise, a call that fails leaves its outputs untouched
 // and the reason in platform::lastError().
 
+#include <cstdarg>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -133,6 +134,9 @@ void writeStandardOutput(const std::string& text) noexcept;
 // Writes the bytes to the process's standard error at once, unbuffered and
 // untranslated (no CR is added on Windows). Failures ignored.
 void writeStandardError(const std::string& text) noexcept;
+// The C runtime's printf formatting of the arguments, the whole text; empty
+// when the format cannot be applied. Leaves args to the caller's va_end.
+std::string formatArguments(const char* format, std::va_list args) noexcept;
 
 // --- resources --------------------------------------------------------------
 // The string-table entry, whole whatever its length (empty when missing).

@@ -205,6 +205,9 @@ jint createJavaVm(JavaVM** pvm, void** penv, void* initArgs) {
             " nOptions=" + std::to_string(args.nOptions) +
             " ignoreUnrecognized=" + std::to_string(static_cast<int>(args.ignoreUnrecognized)) +
             " stack=" + std::to_string(stackReservation()));
+    for (const std::string& module : program.reportedModules) {
+        logLine("loaded " + module + "=" + (GetModuleHandleA(module.c_str()) != nullptr ? "1" : "0"));
+    }
     if (args.nOptions > 0 && args.options == nullptr) {
         fatal("JNI_CreateJavaVM: options missing");
     }

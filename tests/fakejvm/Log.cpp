@@ -5,6 +5,7 @@
 //
 //   GetDefaultJavaVMInitArgs version=0x00010001 javaStackSize=<n> result=-1
 //   CreateJavaVM version=0x<8 hex> nOptions=<n> ignoreUnrecognized=<0|1> stack=<bytes>
+//   loaded <dll>=<0|1>   per scripted loaded=, before the options
 //   option[<i>]=<optionString>[ (extraInfo set)]
 //   CreateJavaVM result=<code>
 //   AttachCurrentThread <name>[ (already attached)][ with attach arguments]

@@ -11,6 +11,8 @@
 //   createDelay=<ms>         JNI_CreateJavaVM takes this long (a slow start)
 //   reject=<option>          an option the JVM does not recognise: creation
 //                            fails with -1 (JNI_ERR) unless ignoreUnrecognized
+//   loaded=<dll>             JNI_CreateJavaVM logs whether the process has
+//                            loaded this DLL (repeatable)
 //   defaultStackSize=<int>   javaStackSize that JNI_GetDefaultJavaVMInitArgs
 //                            reports for JNI_VERSION_1_1 (default 0)
 //   class=<name>             the program's main class, slash form
@@ -143,6 +145,9 @@ bool parseScript(const std::string& text, Script& script, std::string& error) {
             good = parseInt(value, parsed.createDelayMs) && parsed.createDelayMs >= 0;
         } else if (key == "reject") {
             parsed.rejectedOptions.push_back(value);
+        } else if (key == "loaded") {
+            parsed.reportedModules.push_back(value);
+            good = !value.empty();
         } else if (key == "defaultStackSize") {
             good = parseInt(value, parsed.defaultStackSize);
         } else if (key == "class") {

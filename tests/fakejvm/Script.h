@@ -24,6 +24,7 @@ struct Script {
     int createResult = 0;
     int createDelayMs = 0;
     std::vector<std::string> rejectedOptions;
+    std::vector<std::string> reportedModules; // DLL names
     int defaultStackSize = 0;
     std::string mainClass;       // slash form; empty: the program has no class
     std::vector<Action> main;

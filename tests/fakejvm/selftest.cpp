@@ -760,6 +760,8 @@ TEST(ScriptParser, ReadsEveryKey) {
         "create=-4\r\n"
         "createDelay=250\n"
         "reject=-Xfoo\n"
+        "loaded=user32.dll\n"
+        "loaded=gdi32.dll\n"
         "defaultStackSize=0x100000\n"
         "class=com/example/App\n"
         "main=out a b ; args;throw java/lang/Error  two  spaces\n"
@@ -776,6 +778,7 @@ TEST(ScriptParser, ReadsEveryKey) {
     EXPECT_EQ(-4, script.createResult);
     EXPECT_EQ(250, script.createDelayMs);
     EXPECT_EQ(std::vector<std::string>{"-Xfoo"}, script.rejectedOptions);
+    EXPECT_EQ((std::vector<std::string>{"user32.dll", "gdi32.dll"}), script.reportedModules);
     EXPECT_EQ(0x100000, script.defaultStackSize);
     EXPECT_EQ("com/example/App", script.mainClass);
     ASSERT_EQ(3u, script.main.size());
@@ -799,7 +802,7 @@ TEST(ScriptParser, ReadsEveryKey) {
 TEST(ScriptParser, RejectsMistakesAndKeepsTheScript) {
     const char* const broken[] = {
         "create=four\n", "main=out a;jump b\n", "nomain=loud\n", "fail=java/lang/System.exit\n",
-        "colour=blue\n", "detach=\n", "createDelay=-5\n",
+        "colour=blue\n", "detach=\n", "createDelay=-5\n", "loaded=\n",
     };
     for (const char* text : broken) {
         SCOPED_TRACE(text);

@@ -123,4 +123,35 @@ TEST(JvmCreation, RuntimeLocationIsPublishedToTheJavaProgram)
     EXPECT_EQ(r.exitCode, 0);
 }
 
+// The window system's libraries come in only with a dialog or with the
+// single-instance messages; a launch that shows no window pays nothing for
+// them. The double reports what the process has loaded when it is asked to
+// create the JVM.
+const std::string windowSystemProbe =
+    "class=com/example/App\nloaded=user32.dll\nloaded=gdi32.dll\nloaded=comctl32.dll\nloaded=shell32.dll\n"
+    "loaded=ole32.dll\n";
+
+TEST(WindowSystem, OrdinaryStartLoadsNoneOfIt)
+{
+    Product app("NoWindows");
+    const std::string home = app.installJvm("jre\\", windowSystemProbe);
+    app.writeIni(runtime(home));
+    const LaunchResult r = app.start();
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_NE(app.jvmLog("jre\\").find("loaded user32.dll=0\nloaded gdi32.dll=0\nloaded comctl32.dll=0\n"
+                                       "loaded shell32.dll=0\nloaded ole32.dll=0\n"),
+              std::string::npos)
+        << app.jvmLog("jre\\");
+}
+
+TEST(WindowSystem, SingleInstanceBringsInTheMessages)
+{
+    Product app("SingleWindows");
+    const std::string home = app.installJvm("jre\\", windowSystemProbe);
+    app.writeIni(runtime(home) + "[Application]\nSingle Instance=yes\n");
+    const LaunchResult r = app.start();
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_NE(app.jvmLog("jre\\").find("loaded user32.dll=1\n"), std::string::npos) << app.jvmLog("jre\\");
+}
+
 } // namespace
