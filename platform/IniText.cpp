@@ -251,27 +251,54 @@ std::string assignInText(std::string_view fileText, std::string_view section, st
 
 } // namespace
 
-std::string iniLookup(std::string_view fileText, std::string_view section, std::string_view key)
+IniIndex::IniIndex(std::string_view fileText)
 {
     const Utf16 order = utf16Of(fileText);
-    const std::string decoded = order == Utf16::none ? std::string() : utf8FromUtf16(fileText.substr(2), order);
-    LineReader reader(order == Utf16::none ? fileText : std::string_view(decoded));
-    section = beforeNul(trim(section));
-    key = beforeNul(trim(key));
+    text_ = order == Utf16::none ? std::string(fileText) : utf8FromUtf16(fileText.substr(2), order);
+    const auto spanOf = [&](std::string_view part) {
+        return part.empty() ? Span{} : Span{static_cast<std::size_t>(part.data() - text_.data()), part.size()};
+    };
+    sections_.push_back(Section{});
+    LineReader reader(text_);
     Line line;
-    // The lines before the first heading form a section without a name.
-    bool inSection = section.empty();
     while (reader.next(line)) {
         if (line.kind == LineKind::section) {
-            if (inSection) {
-                break; // a later section of the same name is never consulted
-            }
-            inSection = equalsIgnoringCase(line.name, section);
-        } else if (inSection && isKey(line, key)) {
-            return std::string(unquote(line.value));
+            sections_.back().endEntry = entries_.size();
+            sections_.push_back(Section{spanOf(line.name), entries_.size(), entries_.size()});
+        } else if (line.kind == LineKind::entry) {
+            entries_.push_back(Entry{spanOf(line.name), spanOf(line.value)});
+        }
+    }
+    sections_.back().endEntry = entries_.size();
+}
+
+std::string IniIndex::lookup(std::string_view section, std::string_view key) const
+{
+    section = beforeNul(trim(section));
+    key = beforeNul(trim(key));
+    // The nameless section answers for an empty name only; a named one is
+    // the first heading of that name, a later one is never consulted.
+    std::size_t found = 0;
+    if (!section.empty()) {
+        found = 1;
+        while (found < sections_.size() && !equalsIgnoringCase(view(sections_[found].name), section)) {
+            ++found;
+        }
+        if (found == sections_.size()) {
+            return {};
+        }
+    }
+    for (std::size_t i = sections_[found].firstEntry; i < sections_[found].endEntry; ++i) {
+        if (equalsIgnoringCase(view(entries_[i].key), key)) {
+            return std::string(unquote(view(entries_[i].value)));
         }
     }
     return {};
+}
+
+std::string iniLookup(std::string_view fileText, std::string_view section, std::string_view key)
+{
+    return IniIndex(fileText).lookup(section, key);
 }
 
 std::string iniAssign(std::string_view fileText, std::string_view section, std::string_view key,

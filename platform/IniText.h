@@ -25,10 +25,44 @@
 // - A name or a value ends at its first NUL byte (after trimming), as the
 //   zero-terminated strings of the profile functions do; a NUL ends no line.
 
+#include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform {
+
+// A profile text classified once, for the many lookups of one launch: each
+// answers as iniLookup would, without reading the text again.
+class IniIndex {
+public:
+    IniIndex() = default;
+    explicit IniIndex(std::string_view fileText);
+
+    std::string lookup(std::string_view section, std::string_view key) const;
+
+private:
+    // Offsets into text_, which survive the copies and moves of the index.
+    struct Span {
+        std::size_t begin = 0;
+        std::size_t size = 0;
+    };
+    struct Entry {
+        Span key;
+        Span value;
+    };
+    // The first section is the one without a name before the first heading.
+    struct Section {
+        Span name;
+        std::size_t firstEntry = 0;
+        std::size_t endEntry = 0;
+    };
+    std::string_view view(Span span) const noexcept { return std::string_view(text_).substr(span.begin, span.size); }
+
+    std::string text_; // UTF-16 files decoded to UTF-8
+    std::vector<Section> sections_;
+    std::vector<Entry> entries_;
+};
 
 // The value of `key` in `section` (both trimmed as the file's names are),
 // trimmed of surrounding white space, then stripped of one pair of enclosing

@@ -133,13 +133,14 @@ bool replaceFile(const std::string& path, const std::string& text)
 }
 
 // The one configuration file held while holding is on, with what a read of
-// it from disk gave (empty for a missing or refused file). Allocated once
+// it from disk gave (empty for a missing or refused file), classified for
+// the launch's many lookups. Allocated once
 // and never freed: a thread still reading while the process ends must not
 // meet a destroyed object. The mutex, statically initialised, costs nothing
 // while only one thread reads.
 struct HeldProfile {
     std::string path;
-    std::string text;
+    IniIndex index;
     bool filled = false;
 };
 pthread_mutex_t heldLock = PTHREAD_MUTEX_INITIALIZER;
@@ -161,7 +162,7 @@ std::string lookUpProfile(const std::string& path, const char* section, const ch
 {
     const HeldLock lock;
     if (holding && held != nullptr && held->filled && held->path == path) {
-        return iniLookup(held->text, section, key);
+        return held->index.lookup(section, key);
     }
     std::string text;
     if (!readWholeFile(path, text)) {
@@ -174,9 +175,9 @@ std::string lookUpProfile(const std::string& path, const char* section, const ch
         held = new HeldProfile;
     }
     held->path = path;
-    held->text.swap(text);
+    held->index = IniIndex(text);
     held->filled = true;
-    return iniLookup(held->text, section, key);
+    return held->index.lookup(section, key);
 }
 
 // After a successful write the held copy, if it is of this file, becomes
@@ -185,7 +186,7 @@ void noteWritten(const std::string& path, const std::string& text)
 {
     const HeldLock lock;
     if (holding && held != nullptr && held->filled && held->path == path) {
-        held->text = text;
+        held->index = IniIndex(text);
     }
 }
 
