@@ -83,6 +83,7 @@ std::uint32_t runJavaThread(JavaLauncher& launcher) noexcept
     if (stackSize != 0 && stackSize < minimumJavaThreadStack) {
         stackSize = minimumJavaThreadStack;
     }
+    prepareJvmOptions(launcher);
     unsigned exitCode = 1;
     if (!platform::runThread(stackSize, threadEntry, &launcher, exitCode)) {
         // No thread of our own: the primary thread's stack will have to do.

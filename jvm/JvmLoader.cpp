@@ -86,14 +86,25 @@ unsigned jniFailureReasonId(jint result) noexcept
     }
 }
 
-bool createJvm(JavaLauncher& launcher) noexcept
+void prepareJvmOptions(JavaLauncher& launcher)
 {
-    std::vector<JavaVMOption> options(launcher.jvmOptions.size());
+    std::vector<JavaVMOption>& options = launcher.jvmOptionArray;
+    options.resize(launcher.jvmOptions.size());
     for (std::size_t i = 0; i < options.size(); ++i) {
         // The JVM copies what it keeps; the strings outlive the call.
         options[i].optionString = const_cast<char*>(launcher.jvmOptions[i].c_str());
         options[i].extraInfo = nullptr;
-        trace("JVM option %s", options[i].optionString);
+    }
+}
+
+bool createJvm(JavaLauncher& launcher) noexcept
+{
+    if (launcher.jvmOptionArray.size() != launcher.jvmOptions.size()) {
+        prepareJvmOptions(launcher); // a caller that starts no thread of its own
+    }
+    std::vector<JavaVMOption>& options = launcher.jvmOptionArray;
+    for (const JavaVMOption& option : options) {
+        trace("JVM option %s", option.optionString);
     }
     JavaVMInitArgs args{};
     args.version = JNI_VERSION_1_2;

@@ -9,6 +9,12 @@
 
 #include <cstdint>
 
+// On the primary thread: launcher.jvmOptions as the JVM takes them, in
+// launcher.jvmOptionArray. Made before the Java thread starts, since the
+// first heap block a new thread asks for makes the C library set up a heap
+// arena of its own for that thread.
+void prepareJvmOptions(JavaLauncher& launcher);
+
 // On the Java thread: creates the JVM from launcher.jvmOptions, which
 // attaches the calling thread, then installs the configured redirections.
 // On failure reports the JNI result's reason and leaves javaVm and mainEnv

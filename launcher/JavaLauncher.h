@@ -59,6 +59,7 @@ public:
     bool jvmSourceJre = false;                   // configuration
     bool jvmSourceFavour = true;                 // configuration
     std::vector<std::string> jvmOptions;         // option assembly
+    std::vector<JavaVMOption> jvmOptionArray;    // jvmOptions as the JVM takes them
     std::vector<std::string> preferredVersions;  // configuration
     std::string jrePath;                         // configuration
     std::string libraryPath;                     // option assembly
