@@ -17,7 +17,7 @@ are printed:
 
 Usage: prejvm.py linux LAUNCHER LOADER STANDIN_SO
        prejvm.py wine  LAUNCHER_EXE LOADER_EXE STANDIN_DLL PREFIX
-Environment: RUNS (Linux CPU rounds, 200), STRACE_RUNS (7), WINE_RUNS (21).
+Environment: RUNS (Linux CPU rounds, 400), STRACE_RUNS (7), WINE_RUNS (41).
 """
 import os
 import re
@@ -156,7 +156,7 @@ def linux(launcher, loader, standin):
         check_loader(theirs, env)
         sides = [("launcher", ours), ("loader", theirs)]
 
-        runs = int(os.environ.get("RUNS", "200"))
+        runs = int(os.environ.get("RUNS", "400"))
         cpu = interleaved(runs, sides, lambda command: cpu_ms(command, env))
         calls = interleaved(int(os.environ.get("STRACE_RUNS", "7")), sides,
                             lambda command: syscalls(command, env, work))
@@ -186,6 +186,10 @@ def linux(launcher, loader, standin):
 
 
 def wine_times(command, env):
+    # A start right after the previous process ended often waits some 25 ms
+    # for wine to finish that one's teardown, at random, whichever side it
+    # was: a pause before every start keeps that out of both sides.
+    time.sleep(0.1)
     start = time.time_ns()
     run = subprocess.run([WINE, *command], env=env, capture_output=True, text=True)
     end = time.time_ns()
@@ -219,7 +223,7 @@ def wine(launcher, loader, standin, prefix):
         sides = [("launcher", ours), ("loader", theirs)]
         # One untimed round, so that neither side pays for a cold prefix.
         interleaved(1, sides, lambda command: wine_times(command, env))
-        runs = int(os.environ.get("WINE_RUNS", "21"))
+        runs = int(os.environ.get("WINE_RUNS", "41"))
         times = interleaved(runs, sides, lambda command: wine_times(command, env))
         print(f"wine64: {runs} rounds, sides alternating; medians")
         print(f"{'':32}{'launcher':>10}{'loader':>10} {'':8}{'ratio':>8}")
