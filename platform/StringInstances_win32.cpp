@@ -1,6 +1,6 @@
 // libstdc++ declares its strings as instantiated inside the library, where
 // they were compiled with exceptions and so bring the exception machinery
-// along (see RuntimeSupport_win32.cpp). Instantiated here, they are compiled
+// along (see RuntimeSupport.cpp). Instantiated here, they are compiled
 // like the rest of the launcher, and only the members it calls are kept.
 // Only the executable links this file.
 
