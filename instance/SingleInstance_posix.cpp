@@ -2,7 +2,6 @@
 
 #include "instance/HandOverFrame.h"
 #include "instance/SecondaryMain.h"
-#include "launcher/Configuration.h"
 #include "launcher/JavaLauncher.h"
 #include "platform/System.h"
 
@@ -173,12 +172,9 @@ bool handOver(const platform::UniqueFileHandle& connection, const std::string& f
 bool setUpSingleInstance(JavaLauncher& launcher) noexcept
 {
     std::string modulePath;
-    std::string ini;
-    if (!getModulePath(modulePath) || !iniPathFor(modulePath, ini)) {
-        return false;
-    }
-    if (!coordinationRequested(ini)) {
-        return true;
+    const Coordination coordination = coordinationFor(modulePath);
+    if (coordination != Coordination::requested) {
+        return coordination == Coordination::notRequested;
     }
     launcher.singleInstance = true;
     std::string folder;

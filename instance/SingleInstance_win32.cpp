@@ -2,7 +2,6 @@
 
 #include "instance/InstanceBlock.h"
 #include "instance/SecondaryMain.h"
-#include "launcher/Configuration.h"
 #include "launcher/JavaLauncher.h"
 #include "platform/System.h"
 
@@ -180,12 +179,9 @@ bool handOver(JavaLauncher& launcher, const std::string& name) noexcept
 bool setUpSingleInstance(JavaLauncher& launcher) noexcept
 {
     std::string modulePath;
-    std::string ini;
-    if (!getModulePath(modulePath) || !iniPathFor(modulePath, ini)) {
-        return false;
-    }
-    if (!coordinationRequested(ini)) {
-        return true;
+    const Coordination coordination = coordinationFor(modulePath);
+    if (coordination != Coordination::requested) {
+        return coordination == Coordination::notRequested;
     }
     launcher.singleInstance = true;
     const std::string name = makeInstanceName(modulePath);
