@@ -2,6 +2,8 @@
 
 #include "platform/AnsiText.h"
 
+#include <utility>
+
 namespace platform {
 namespace {
 
@@ -251,10 +253,10 @@ std::string assignInText(std::string_view fileText, std::string_view section, st
 
 } // namespace
 
-IniIndex::IniIndex(std::string_view fileText)
+IniIndex::IniIndex(std::string fileText)
 {
     const Utf16 order = utf16Of(fileText);
-    text_ = order == Utf16::none ? std::string(fileText) : utf8FromUtf16(fileText.substr(2), order);
+    text_ = order == Utf16::none ? std::move(fileText) : utf8FromUtf16(std::string_view(fileText).substr(2), order);
     const auto spanOf = [&](std::string_view part) {
         return part.empty() ? Span{} : Span{static_cast<std::size_t>(part.data() - text_.data()), part.size()};
     };
@@ -298,7 +300,7 @@ std::string IniIndex::lookup(std::string_view section, std::string_view key) con
 
 std::string iniLookup(std::string_view fileText, std::string_view section, std::string_view key)
 {
-    return IniIndex(fileText).lookup(section, key);
+    return IniIndex(std::string(fileText)).lookup(section, key);
 }
 
 std::string iniAssign(std::string_view fileText, std::string_view section, std::string_view key,

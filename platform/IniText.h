@@ -37,7 +37,7 @@ namespace platform {
 class IniIndex {
 public:
     IniIndex() = default;
-    explicit IniIndex(std::string_view fileText);
+    explicit IniIndex(std::string fileText);
 
     std::string lookup(std::string_view section, std::string_view key) const;
 

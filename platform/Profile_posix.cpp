@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include <fcntl.h>
 #include <pthread.h>
@@ -169,13 +170,13 @@ std::string lookUpProfile(const std::string& path, const char* section, const ch
         text.clear();
     }
     if (!holding) {
-        return iniLookup(text, section, key);
+        return IniIndex(std::move(text)).lookup(section, key);
     }
     if (held == nullptr) {
         held = new HeldProfile;
     }
     held->path = path;
-    held->index = IniIndex(text);
+    held->index = IniIndex(std::move(text));
     held->filled = true;
     return held->index.lookup(section, key);
 }
