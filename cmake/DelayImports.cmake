@@ -20,6 +20,10 @@ function(quarnel_delay_import_library target dll)
     COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/delay
     COMMAND sh -c "{ echo 'LIBRARY ${dll}.dll'; echo EXPORTS; '${CMAKE_NM}' '${QUARNEL_IMPORT_${dll}}' | sed -n 's/^.* I ${prefix}//p' | sort -u; } >'${def}'"
     COMMAND ${CMAKE_DLLTOOL} ${kill_at} --input-def ${def} --output-delaylib ${archive}
+    # The binding stub's unwind data: nothing unwinds through it (a failed
+    # binding ends the process), and on its own it would cost the
+    # executable two sections.
+    COMMAND ${CMAKE_OBJCOPY} --remove-section=.pdata --remove-section=.xdata ${archive}
     DEPENDS ${QUARNEL_IMPORT_${dll}}
     VERBATIM)
   add_custom_target(${target}_${dll}_delay DEPENDS ${archive})

@@ -6,8 +6,20 @@
 //   frame    payload length (4 bytes, little-endian), then the payload
 //   payload  every argument in order as its length (4 bytes, little-endian)
 //            and its bytes; nothing at all for a start without arguments
-//   answer   one byte, handOverTaken, once the running instance holds the
-//            arguments and will pass them on
+//   answers  one byte each, from the running instance:
+//            handOverReceived  it holds the arguments and waits for its
+//                              program to run (sent at once; more follows)
+//            handOverTaken     the program takes them: the further start
+//                              ends with 0 (the last answer)
+//            handOverRefused   the program cannot take them (it never ran,
+//                              has ended or is shutting down): the further
+//                              start waits for that instance to end and
+//                              then runs as the first one (the last answer)
+//            A further start that stops waiting shuts its end of the
+//            connection down first and then reads what had arrived, so
+//            that an answer sent before is taken and one sent after fails
+//            to send: it ends with 0 exactly when the program takes the
+//            arguments.
 //
 // Unlike the Windows block there is room for any real command line, and an
 // empty argument is an argument like any other.
@@ -26,7 +38,9 @@ inline constexpr std::size_t frameHeaderSize = 4;
 // above a shell's command line, low enough that a stray peer cannot make it
 // allocate much.
 inline constexpr std::size_t handOverLimit = 1024 * 1024;
+inline constexpr unsigned char handOverReceived = 0x16;
 inline constexpr unsigned char handOverTaken = 0x06;
+inline constexpr unsigned char handOverRefused = 0x15;
 
 // The name the instances of one executable meet under, without folder:
 // "quarnel-" and 16 lower-case hex digits of the 64-bit FNV-1a hash of the

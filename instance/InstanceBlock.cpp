@@ -20,6 +20,26 @@ std::uint32_t loadField(const unsigned char* block, std::size_t offset) noexcept
     return value;
 }
 
+Verdict exchangeVerdict(void* word, Verdict from, Verdict to) noexcept
+{
+    // Another process reads and writes the same word: only an atomic
+    // exchange lets exactly one of the two decide.
+    std::uint32_t expected = static_cast<std::uint32_t>(from);
+    __atomic_compare_exchange_n(static_cast<std::uint32_t*>(word), &expected, static_cast<std::uint32_t>(to), false,
+                                __ATOMIC_SEQ_CST, __ATOMIC_SEQ_CST);
+    return static_cast<Verdict>(expected);
+}
+
+Verdict loadVerdict(const void* word) noexcept
+{
+    return static_cast<Verdict>(__atomic_load_n(static_cast<const std::uint32_t*>(word), __ATOMIC_SEQ_CST));
+}
+
+void storeVerdict(void* word, Verdict verdict) noexcept
+{
+    __atomic_store_n(static_cast<std::uint32_t*>(word), static_cast<std::uint32_t>(verdict), __ATOMIC_SEQ_CST);
+}
+
 } // namespace instance
 
 std::string makeInstanceName(std::string_view modulePath)

@@ -29,6 +29,26 @@ inline constexpr std::size_t argumentAreaSize = blockSize - argumentAreaOffset; 
 void storeField(unsigned char* block, std::size_t offset, std::uint32_t value) noexcept;
 std::uint32_t loadField(const unsigned char* block, std::size_t offset) noexcept;
 
+// The answer to a hand-over, beside the block: a first instance of this
+// build makes "~answer", a mapping of one 32-bit word, and "~answered", an
+// auto-reset event. A further start that finds them while it holds the turn
+// sets the word to asking before it posts, and keeps the turn until it has
+// its answer. The listener moves the word from asking to seen as it copies
+// the arguments; then exactly one side moves it once more, whichever gets
+// there first: the first instance to taken or refused (and signals the
+// event) when its program takes or cannot take the arguments, the further
+// start to withdrawn when it stops waiting. So the further start ends with
+// 0 exactly when the program takes them. A hand-over that does not find the
+// word asking (a peer that knows none of this) gets no answer, and its
+// arguments are handed on as they always were.
+enum class Verdict : std::uint32_t { idle = 0, asking = 1, seen = 2, taken = 3, refused = 4, withdrawn = 5 };
+inline constexpr std::size_t verdictSize = 4;
+// Moves the shared word from `from` to `to` unless another process moved it
+// first; the value it held before (`from` when this call moved it).
+Verdict exchangeVerdict(void* word, Verdict from, Verdict to) noexcept;
+Verdict loadVerdict(const void* word) noexcept;
+void storeVerdict(void* word, Verdict verdict) noexcept;
+
 } // namespace instance
 
 // The name of the block and of the registered message: the launcher's full

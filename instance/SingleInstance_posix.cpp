@@ -2,71 +2,82 @@
 
 #include "instance/HandOverFrame.h"
 #include "instance/SecondaryMain.h"
+#include "launcher/Errors.h"
 #include "launcher/JavaLauncher.h"
+#include "launcher/Trace.h"
 #include "platform/System.h"
+#include "resources/StringIds.h"
+#include "text/Decimal.h"
 
 #include <memory>
 #include <new>
 
-// The instances of one executable meet in a folder only their user can
-// enter: $XDG_RUNTIME_DIR, or /tmp/quarnel-<uid> made with mode 0700. There
-// a lock file says who the first instance is (whoever holds its lock; the
-// system lets go of it when that process ends, however it ends), and a
-// stream socket beside it takes the further starts' arguments. A socket
-// left by a first instance that died is only a name: the next holder of the
-// lock replaces it.
+// The instances of one executable meet in a folder that depends on their
+// user alone, so that a start from the desktop, one over ssh and one from
+// cron all meet: /run/user/<uid> when the system keeps one for the user, or
+// /tmp/quarnel-<uid> made with mode 0700. There a lock file says who the
+// first instance is (whoever holds its lock; the system lets go of it when
+// that process ends, however it ends), and a stream socket beside it takes
+// the further starts' arguments. A socket left by a first instance that
+// died is only a name: the next holder of the lock replaces it.
 //
 // Inside a first instance: the listener thread takes one hand-over at a
-// time, from a process of the same user only, answers once it holds the
+// time, from a process of the same user only, says it has received the
 // arguments, and gives them to a forwarding thread of its own, which waits
 // at the launcher's gate until the Java program runs (hand-overs are held,
-// in arrival order, while the JVM is being created) or is gone (they are
-// dropped).
+// in arrival order, while the JVM is being created) and answers then.
 
 namespace {
 
 // How long a further start looks for a first instance that is still setting
 // up, or ending: past that it gives up with -1.
 constexpr std::uint64_t reachMilliseconds = 5000;
-// How long a further start waits for the answer once its arguments are
-// sent, and how long the listener gives one start to send them.
+// How long a further start waits for the running instance to say it has
+// received the arguments (a first instance that hangs says nothing), and
+// how long the listener gives one start to send them.
 constexpr std::uint64_t answerMilliseconds = 5000;
+// How long a received hand-over may wait for the program to start.
+constexpr std::uint64_t heldMilliseconds = 30000;
+// How long a further start waits for a first instance whose program is
+// shutting down to end, so that it can take its place.
+constexpr std::uint64_t endingMilliseconds = 10000;
 constexpr std::uint32_t retryMilliseconds = 20;
+constexpr std::uint32_t endingRetryMilliseconds = 50;
 // A listener that cannot accept (out of descriptors) tries again after this
 // rather than spinning.
 constexpr std::uint32_t acceptRetryMilliseconds = 50;
 
 // One hand-over on its way to secondaryMain; owned by its forwarding thread.
-struct HandOver {
-    JavaLauncher* launcher;
-    std::uint64_t ticket; // its place at the gate
+struct HandOver : GateUser, HandOverReply {
+    JavaLauncher* launcher = nullptr;
+    platform::UniqueFileHandle connection;
     std::vector<std::string> arguments;
+
+    bool take() noexcept override { return answer(instance::handOverTaken); }
+    void refuse() noexcept override { (void)answer(instance::handOverRefused); }
+    // False when the further start has stopped waiting: it shut its end
+    // down first, so the answer cannot arrive.
+    bool answer(unsigned char verdict) const noexcept
+    {
+        return platform::sendAll(connection, &verdict, 1, platform::monotonicMilliseconds() + answerMilliseconds);
+    }
 };
 
-void appendDecimal(std::string& text, std::uint32_t value)
-{
-    char digits[10];
-    std::size_t count = 0;
-    do {
-        digits[count++] = static_cast<char>('0' + value % 10);
-        value /= 10;
-    } while (value != 0);
-    while (count > 0) {
-        text += digits[--count];
-    }
-}
-
 // The folder the instances meet in; false when there is none that only this
-// user can enter.
+// user can enter. Nothing of the environment counts: after su, or in a
+// session that never set it, the runtime-folder variable would name another
+// folder, or none.
 bool meetingFolder(std::string& folder) noexcept
 {
-    const std::string runtime = platform::environmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.empty() && runtime[0] == '/') {
+    const std::uint32_t user = platform::effectiveUserId();
+    std::string runtime = "/run/user/";
+    text::appendDecimal(runtime, user);
+    if (platform::isPrivateFolder(runtime)) {
         folder = runtime;
         return true;
     }
     std::string own = "/tmp/quarnel-";
-    appendDecimal(own, platform::effectiveUserId());
+    text::appendDecimal(own, user);
     if (!platform::ensurePrivateFolder(own)) {
         return false;
     }
@@ -76,9 +87,9 @@ bool meetingFolder(std::string& folder) noexcept
 
 unsigned forwardToSecondaryMain(void* parameter) noexcept
 {
-    std::unique_ptr<HandOver> handOver(static_cast<HandOver*>(parameter));
+    std::unique_ptr<HandOver> handOver(static_cast<HandOver*>(static_cast<GateUser*>(parameter)));
     JavaLauncher& launcher = *handOver->launcher;
-    deliverToSecondaryMain(launcher, handOver->ticket, handOver->arguments);
+    forwardHandOver(launcher, handOver->ticket, handOver->arguments, *handOver);
     handOver.reset();
     launcher.jvmGate.leave(); // the last touch: the launcher may be gone right after
     return 0;
@@ -107,22 +118,20 @@ bool readHandOver(const platform::UniqueFileHandle& connection, std::vector<std:
            instance::decodeHandOver(payload, arguments);
 }
 
-void receiveHandOver(JavaLauncher& launcher, const platform::UniqueFileHandle& connection) noexcept
+void receiveHandOver(JavaLauncher& launcher, platform::UniqueFileHandle connection) noexcept
 {
-    std::unique_ptr<HandOver> handOver(new (std::nothrow) HandOver{&launcher, 0, {}});
+    std::unique_ptr<HandOver> handOver(new (std::nothrow) HandOver);
     if (!handOver || !readHandOver(connection, handOver->arguments)) {
         return;
     }
-    // Answered before the forwarding thread exists: a start that has stopped
-    // waiting (it ended with -1) makes the answer fail, and then nothing of
-    // it may reach the program.
-    const unsigned char taken = instance::handOverTaken;
-    if (!platform::sendAll(connection, &taken, 1, platform::monotonicMilliseconds() + answerMilliseconds)) {
-        return;
+    handOver->launcher = &launcher;
+    handOver->connection = std::move(connection);
+    if (!handOver->answer(instance::handOverReceived)) {
+        return; // that start has stopped waiting
     }
-    handOver->ticket = launcher.jvmGate.admit();
-    if (!platform::startThread(forwardToSecondaryMain, handOver.get(), nullptr)) {
-        launcher.jvmGate.withdraw();
+    trace("hand-over received from a further start");
+    if (!launcher.jvmGate.startUser(forwardToSecondaryMain, handOver.get())) {
+        handOver->refuse(); // the program is shutting down or gone
         return;
     }
     (void)handOver.release(); // the thread's now
@@ -137,7 +146,7 @@ unsigned runInstanceListener(void* parameter) noexcept
             platform::sleepMilliseconds(acceptRetryMilliseconds);
             continue;
         }
-        receiveHandOver(launcher, connection);
+        receiveHandOver(launcher, std::move(connection));
     }
     return 0;
 }
@@ -157,14 +166,39 @@ void startListening(JavaLauncher& launcher) noexcept
     launcher.listenerRunning = true;
 }
 
-// Further start: true once the first instance has answered that it took
-// the frame.
-bool handOver(const platform::UniqueFileHandle& connection, const std::string& frame) noexcept
+enum class Answer { taken, refused, withdrawn, none };
+
+// Further start: what the first instance made of the frame. `none` when the
+// connection ended without a last answer (a first instance that is
+// setting up or ending, and did not take the arguments), so that trying
+// again cannot deliver twice.
+Answer handOver(const platform::UniqueFileHandle& connection, const std::string& frame) noexcept
 {
-    const std::uint64_t deadline = platform::monotonicMilliseconds() + answerMilliseconds;
-    unsigned char answer = 0;
-    return platform::sendAll(connection, frame.data(), frame.size(), deadline) &&
-           platform::receiveAll(connection, &answer, 1, deadline) && answer == instance::handOverTaken;
+    std::uint64_t deadline = platform::monotonicMilliseconds() + answerMilliseconds;
+    if (!platform::sendAll(connection, frame.data(), frame.size(), deadline)) {
+        return Answer::none;
+    }
+    for (;;) {
+        unsigned char answer = 0;
+        if (!platform::receiveAll(connection, &answer, 1, deadline)) {
+            if (platform::monotonicMilliseconds() < deadline) {
+                return Answer::none; // closed, or failed, without an answer
+            }
+            // Stops waiting in a way the first instance sees before it
+            // answers, or else the answer is already here.
+            if (!platform::withdrawAndReceive(connection, &answer, 1)) {
+                return Answer::withdrawn;
+            }
+        }
+        if (answer == instance::handOverReceived) {
+            deadline = platform::monotonicMilliseconds() + heldMilliseconds;
+            continue;
+        }
+        if (answer == instance::handOverTaken) {
+            return Answer::taken;
+        }
+        return answer == instance::handOverRefused ? Answer::refused : Answer::none;
+    }
 }
 
 } // namespace
@@ -192,10 +226,11 @@ bool setUpSingleInstance(JavaLauncher& launcher) noexcept
     // Whoever holds the lock is the first instance; a start that finds it
     // taken hands over. The socket may not answer yet (its first instance is
     // still setting up, or already ending and about to let go of the lock),
-    // so the start looks again for a while. A first instance closes the
-    // connection without an answer only when it did not take the arguments,
-    // so trying once more cannot deliver them twice.
-    const std::uint64_t giveUp = platform::monotonicMilliseconds() + reachMilliseconds;
+    // so the start looks again for a while; longer once the first instance
+    // said its program is shutting down, since it will end soon and this
+    // start is to take its place.
+    std::uint64_t giveUp = platform::monotonicMilliseconds() + reachMilliseconds;
+    bool refused = false;
     std::string frame; // made once a first instance answers; never empty then
     do {
         if (platform::tryLockFile(launcher.instanceLock)) {
@@ -208,12 +243,27 @@ bool setUpSingleInstance(JavaLauncher& launcher) noexcept
             if (frame.empty() && !instance::encodeHandOver(launcher.arguments, frame)) {
                 return false; // more than any first instance takes
             }
-            if (handOver(connection, frame)) {
+            switch (handOver(connection, frame)) {
+            case Answer::taken:
                 return true;
+            case Answer::withdrawn:
+                return false; // a first instance that hangs
+            case Answer::refused:
+                if (!refused) {
+                    trace("the running instance is shutting down: waiting for it to end");
+                    refused = true;
+                    giveUp = platform::monotonicMilliseconds() + endingMilliseconds;
+                }
+                break;
+            case Answer::none:
+                break;
             }
         }
-        platform::sleepMilliseconds(retryMilliseconds);
+        platform::sleepMilliseconds(refused ? endingRetryMilliseconds : retryMilliseconds);
     } while (platform::monotonicMilliseconds() < giveUp);
+    if (refused) {
+        printError(platform::loadString(resources::IDS_INSTANCE_STILL_ENDING));
+    }
     return false;
 }
 

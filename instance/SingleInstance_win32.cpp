@@ -2,35 +2,47 @@
 
 #include "instance/InstanceBlock.h"
 #include "instance/SecondaryMain.h"
+#include "launcher/Errors.h"
 #include "launcher/JavaLauncher.h"
+#include "launcher/Trace.h"
 #include "platform/System.h"
+#include "resources/StringIds.h"
 
 #include <cstring>
 #include <memory>
 #include <new>
 
 // Between processes the block and the registered message are all there is,
-// exactly as any instance of this executable expects them. Two named objects
+// exactly as any instance of this executable expects them. Named objects
 // beside them keep concurrent further starts from replacing one another's
-// arguments: a mutex that gives one start at a time the argument area, and
-// an event by which the first instance says it has copied the area. A peer
-// that knows neither still meets ours through the block alone.
+// arguments (a mutex that gives one start at a time the argument area, and
+// an event by which the first instance says it has copied the area), and
+// carry the answer (see InstanceBlock.h). A peer that knows none of them
+// still meets ours through the block alone.
 //
 // Inside a first instance: the listener thread copies each hand-over as it
 // arrives and gives the copy to a forwarding thread of its own, which waits
 // at the launcher's gate until the Java program runs (hand-overs are held,
-// in arrival order, while the JVM is being created) or is gone (they are
-// dropped).
+// in arrival order, while the JVM is being created) and answers then.
 
 namespace {
 
 constexpr const char* turnSuffix = "~turn";
 constexpr const char* copiedSuffix = "~copied";
-// A start holds the turn for no more than a few steps of its own; waiting
-// longer means its holder is stuck, and the start goes on without it.
-constexpr std::uint32_t turnWaitMilliseconds = 5000;
-// Past this the post still stands: the listener will copy when it can.
+constexpr const char* answerSuffix = "~answer";
+constexpr const char* answeredSuffix = "~answered";
+// How long a further start waits for its arguments to be copied: a first
+// instance that does not copy them by then hangs.
 constexpr std::uint32_t copyWaitMilliseconds = 5000;
+// How long a copied hand-over may wait for the program to start.
+constexpr std::uint32_t heldMilliseconds = 30000;
+// A start holds the turn until it has its answer: waiting longer than that
+// can take means its holder is stuck, and the start goes on without it.
+constexpr std::uint32_t turnWaitMilliseconds = copyWaitMilliseconds + heldMilliseconds;
+// How long a further start waits for a first instance whose program is
+// shutting down to end, so that it can take its place.
+constexpr std::uint32_t endingMilliseconds = 10000;
+constexpr std::uint32_t endingRetryMilliseconds = 50;
 constexpr std::uint32_t listenerStopPollMilliseconds = 50;
 
 unsigned char* blockOf(const JavaLauncher& launcher) noexcept
@@ -39,10 +51,24 @@ unsigned char* blockOf(const JavaLauncher& launcher) noexcept
 }
 
 // One hand-over on its way to secondaryMain; owned by its forwarding thread.
-struct HandOver {
-    JavaLauncher* launcher;
-    std::uint64_t ticket; // its place at the gate
+struct HandOver : GateUser, HandOverReply {
+    JavaLauncher* launcher = nullptr;
+    bool answered = false; // its start waits for the answer in the word
     unsigned char area[instance::argumentAreaSize];
+
+    bool take() noexcept override { return settle(instance::Verdict::taken); }
+    void refuse() noexcept override { (void)settle(instance::Verdict::refused); }
+    // False when the further start has withdrawn first.
+    bool settle(instance::Verdict verdict) const noexcept
+    {
+        if (!answered) {
+            return true; // it waits for no answer: hand on, as always
+        }
+        const bool settled = instance::exchangeVerdict(launcher->answerWord.get(), instance::Verdict::seen,
+                                                       verdict) == instance::Verdict::seen;
+        platform::signalEvent(launcher->handOverAnswered);
+        return settled;
+    }
 };
 
 // What the listener needs before it may be relied upon; lives on the
@@ -65,9 +91,9 @@ platform::UniqueMutexHold takeTurn(const JavaLauncher& launcher) noexcept
 
 unsigned forwardToSecondaryMain(void* parameter) noexcept
 {
-    std::unique_ptr<HandOver> handOver(static_cast<HandOver*>(parameter));
+    std::unique_ptr<HandOver> handOver(static_cast<HandOver*>(static_cast<GateUser*>(parameter)));
     JavaLauncher& launcher = *handOver->launcher;
-    deliverToSecondaryMain(launcher, handOver->ticket, readForwardedArguments(handOver->area));
+    forwardHandOver(launcher, handOver->ticket, readForwardedArguments(handOver->area), *handOver);
     handOver.reset();
     launcher.jvmGate.leave(); // the last touch: the launcher may be gone right after
     return 0;
@@ -80,6 +106,11 @@ void receiveHandOver(JavaLauncher& launcher) noexcept
     std::unique_ptr<HandOver> handOver(new (std::nothrow) HandOver);
     if (handOver) {
         std::memcpy(handOver->area, blockOf(launcher) + instance::argumentAreaOffset, instance::argumentAreaSize);
+        handOver->launcher = &launcher;
+        handOver->answered = launcher.answerWord && instance::exchangeVerdict(launcher.answerWord.get(),
+                                                                              instance::Verdict::asking,
+                                                                              instance::Verdict::seen) ==
+                                                        instance::Verdict::asking;
     }
     if (launcher.handOverCopied) {
         platform::signalEvent(launcher.handOverCopied);
@@ -87,16 +118,12 @@ void receiveHandOver(JavaLauncher& launcher) noexcept
     if (!handOver) {
         return;
     }
-    handOver->launcher = &launcher;
-    handOver->ticket = launcher.jvmGate.admit();
-    platform::UniqueHandle thread; // not kept: nobody waits for it but the gate
-    std::uint32_t threadId = 0;
-    if (!platform::startThread(forwardToSecondaryMain, handOver.get(), true, thread, threadId)) {
-        launcher.jvmGate.withdraw();
+    trace("hand-over received from a further start");
+    if (!launcher.jvmGate.startUser(forwardToSecondaryMain, handOver.get())) {
+        handOver->refuse(); // the program is shutting down or gone
         return;
     }
     (void)handOver.release(); // the thread's now
-    platform::resumeThread(thread);
 }
 
 unsigned runInstanceListener(void* parameter) noexcept
@@ -125,8 +152,15 @@ void startListening(JavaLauncher& launcher, const std::string& name) noexcept
         return;
     }
     instance::storeField(block, instance::messageIdOffset, message);
-    // Without it, further starts do not wait for their copy to be taken.
-    (void)platform::createEvent((name + copiedSuffix).c_str(), launcher.handOverCopied);
+    // Without the first, further starts do not wait for their copy to be
+    // taken; without the others, they get no answer.
+    bool existed = false;
+    if (!platform::createEvent((name + copiedSuffix).c_str(), launcher.handOverCopied) ||
+        !platform::createEvent((name + answeredSuffix).c_str(), launcher.handOverAnswered) ||
+        !platform::createSharedMemory(name + answerSuffix, instance::verdictSize, launcher.answerMapping, existed) ||
+        !platform::mapSharedMemory(launcher.answerMapping, launcher.answerWord)) {
+        launcher.answerMapping.reset();
+    }
 
     platform::UniqueHandle ready;
     std::uint32_t listenerId = 0;
@@ -148,30 +182,99 @@ void startListening(JavaLauncher& launcher, const std::string& name) noexcept
     }
 }
 
-// Further start, holding the turn when it could be had.
-bool handOver(JavaLauncher& launcher, const std::string& name) noexcept
+enum class Answer { taken, refused, withdrawn, notHandedOver };
+
+// The first instance's answer objects, as a further start holding the turn
+// finds them; empty for a peer that makes none.
+struct AnswerSlot {
+    platform::UniqueHandle mapping;
+    platform::UniqueMappedView word;
+    platform::UniqueHandle answered;
+
+    explicit operator bool() const noexcept { return static_cast<bool>(answered); }
+    void open(const std::string& name) noexcept
+    {
+        if (!platform::openSharedMemory(name + answerSuffix, mapping) || !platform::mapSharedMemory(mapping, word) ||
+            !platform::openNamedEvent(name + answeredSuffix, answered)) {
+            answered.reset();
+            return;
+        }
+        platform::clearEvent(answered);
+        instance::storeVerdict(word.get(), instance::Verdict::asking);
+    }
+    // The start stops waiting: the answer given before (taken or refused),
+    // or withdrawn. The word is idle again afterwards, for the next start.
+    instance::Verdict withdraw() const noexcept
+    {
+        instance::Verdict now = instance::loadVerdict(word.get());
+        while (now == instance::Verdict::asking || now == instance::Verdict::seen) {
+            if (instance::exchangeVerdict(word.get(), now, instance::Verdict::withdrawn) == now) {
+                now = instance::Verdict::withdrawn;
+                break;
+            }
+            now = instance::loadVerdict(word.get());
+        }
+        instance::storeVerdict(word.get(), instance::Verdict::idle);
+        return now;
+    }
+};
+
+// Further start, holding the turn when it could be had. Lets go of the
+// block once the arguments are copied, but not of the turn: the answer
+// word is this start's until it has its answer.
+Answer handOver(JavaLauncher& launcher, const std::string& name) noexcept
 {
     unsigned char* block = blockOf(launcher);
-    // Only a first instance of ours makes the event, and waiting for it only
-    // means something while this start holds the turn.
+    // Only a first instance of ours makes the events, and waiting for them
+    // only means something while this start holds the turn.
     platform::UniqueHandle copied;
+    AnswerSlot answer;
     if (launcher.handOverHold && platform::openNamedEvent(name + copiedSuffix, copied)) {
         platform::clearEvent(copied); // a copy meant for a start that stopped waiting
-    }
-    if (!writeForwardedArguments(launcher.arguments, block + instance::argumentAreaOffset)) {
-        return false;
+        answer.open(name);
     }
     const std::uint32_t listener = instance::loadField(block, instance::threadIdOffset);
     // Otherwise Windows refuses to let secondaryMain bring its window to the
-    // front: only a process that may take the foreground can pass that on.
-    platform::allowForegroundForThreadOwner(listener);
-    if (!platform::postThreadMessage(listener, instance::loadField(block, instance::messageIdOffset))) {
-        return false;
+    // front: only a process that may take the foreground can pass that on,
+    // and only to a first instance of this very executable.
+    trace("foreground rights for the running instance: %s",
+          platform::allowForegroundForOwnInstance(listener) ? "granted" : "refused, not this executable");
+    platform::UniqueHandle listenerThread;
+    (void)platform::openThreadToWaitFor(listener, listenerThread);
+    if (!writeForwardedArguments(launcher.arguments, block + instance::argumentAreaOffset) ||
+        !platform::postThreadMessage(listener, instance::loadField(block, instance::messageIdOffset))) {
+        if (answer) {
+            (void)answer.withdraw();
+        }
+        return Answer::notHandedOver;
     }
-    if (copied) {
-        (void)platform::waitForObject(copied.get(), copyWaitMilliseconds);
+    const bool wasCopied = copied && platform::waitForObject(copied.get(), copyWaitMilliseconds);
+    // The block goes first: a start after this one must never find a block
+    // that only a leaving start still holds.
+    launcher.instanceBlock.reset();
+    launcher.mappingHandle.reset();
+    if (!answer) {
+        return Answer::taken; // the post stands: the listener copies when it can
     }
-    return true;
+    if (wasCopied && instance::loadVerdict(answer.word.get()) == instance::Verdict::asking) {
+        (void)answer.withdraw();
+        return Answer::taken; // copied, never seen: a first instance that answers no one hands on, as always
+    }
+    // Not even copied in time: a first instance that hangs, which takes
+    // nothing once this start has withdrawn.
+    const platform::WaitOutcome outcome =
+        wasCopied ? platform::waitForEitherWithin(answer.answered.get(), listenerThread.get(), heldMilliseconds)
+                  : platform::WaitOutcome::timedOut;
+    switch (answer.withdraw()) {
+    case instance::Verdict::taken:
+        return Answer::taken;
+    case instance::Verdict::refused:
+        return Answer::refused;
+    default:
+        // No answer in time. A first instance that ended without one took
+        // nothing: this start takes its place, as after a refusal.
+        return outcome == platform::WaitOutcome::second ? Answer::refused : Answer::withdrawn;
+    }
 }
 
 } // namespace
@@ -185,31 +288,50 @@ bool setUpSingleInstance(JavaLauncher& launcher) noexcept
     }
     launcher.singleInstance = true;
     const std::string name = makeInstanceName(modulePath);
-
-    // Taken before the block can exist and held until this start is done
-    // with it: a further start meanwhile waits, rather than finding a block
-    // whose listener is not there yet.
     (void)platform::createNamedMutex(name + turnSuffix, launcher.handOverMutex);
-    platform::UniqueMutexHold turn = takeTurn(launcher);
 
-    bool existed = false;
-    if (!platform::createSharedMemory(name, instance::blockSize, launcher.mappingHandle, existed)) {
-        launcher.singleInstance = false;
-        return true;
+    // A start whose hand-over the running program refused (it is shutting
+    // down) looks again until that instance has ended, and then takes its
+    // place.
+    std::uint64_t giveUp = 0;
+    for (;;) {
+        // Taken before the block can exist and held until this start is done
+        // with it: a further start meanwhile waits, rather than finding a
+        // block whose listener is not there yet.
+        launcher.handOverHold = takeTurn(launcher);
+        bool existed = false;
+        if (!platform::createSharedMemory(name, instance::blockSize, launcher.mappingHandle, existed)) {
+            launcher.singleInstance = false;
+            return true;
+        }
+        launcher.isFirstInstance = !existed;
+        if (!platform::mapSharedMemory(launcher.mappingHandle, launcher.instanceBlock)) {
+            launcher.singleInstance = false;
+            return true;
+        }
+        if (launcher.isFirstInstance) {
+            startListening(launcher, name);
+            launcher.handOverHold.reset(); // further starts may hand over now
+            return true;
+        }
+        const Answer answer = handOver(launcher, name);
+        // Kept until this start's view of the block and its answer are gone.
+        launcher.instanceBlock.reset();
+        launcher.mappingHandle.reset();
+        launcher.handOverHold.reset();
+        if (answer != Answer::refused) {
+            return answer == Answer::taken;
+        }
+        const std::uint64_t now = platform::monotonicMilliseconds();
+        if (giveUp == 0) {
+            trace("the running instance is shutting down: waiting for it to end");
+            giveUp = now + endingMilliseconds;
+        } else if (now >= giveUp) {
+            printError(platform::loadString(resources::IDS_INSTANCE_STILL_ENDING));
+            return false;
+        }
+        platform::sleepMilliseconds(endingRetryMilliseconds);
     }
-    launcher.isFirstInstance = !existed;
-    if (!platform::mapSharedMemory(launcher.mappingHandle, launcher.instanceBlock)) {
-        launcher.singleInstance = false;
-        return true;
-    }
-    if (launcher.isFirstInstance) {
-        startListening(launcher, name);
-        return true; // the turn goes: further starts may hand over now
-    }
-    // Kept until this start's view of the block is gone, so that a start
-    // after it never finds a block that only a leaving start still holds.
-    launcher.handOverHold = std::move(turn);
-    return handOver(launcher, name);
 }
 
 void stopSingleInstance(JavaLauncher& launcher) noexcept
@@ -234,5 +356,8 @@ void stopSingleInstance(JavaLauncher& launcher) noexcept
     launcher.instanceBlock.reset();
     launcher.mappingHandle.reset();
     launcher.handOverCopied.reset();
+    launcher.handOverAnswered.reset();
+    launcher.answerWord.reset();
+    launcher.answerMapping.reset();
     launcher.handOverHold.reset();
 }

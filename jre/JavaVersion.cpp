@@ -1,5 +1,7 @@
 #include "jre/JavaVersion.h"
 
+#include "text/Decimal.h"
+
 #include "platform/AnsiText.h"
 
 namespace {
@@ -68,10 +70,18 @@ std::string JavaVersion::format(const JavaVersion& v)
     if (end == 0) {
         return "0.0.0.0";
     }
-    std::string text = std::to_string(v.components[0]);
-    for (std::size_t i = 1; i < end; ++i) {
-        text += '.';
-        text += std::to_string(v.components[i]);
+    std::string text;
+    for (std::size_t i = 0; i < end; ++i) {
+        if (i > 0) {
+            text += '.';
+        }
+        // A group too long for its 32 bits wrapped when parsed, and may be
+        // negative: printed as it is held.
+        const std::int64_t component = v.components[i];
+        if (component < 0) {
+            text += '-';
+        }
+        text::appendDecimal(text, static_cast<std::uint32_t>(component < 0 ? -component : component));
     }
     return text;
 }

@@ -1,20 +1,20 @@
 #include "jvm/JvmGate.h"
 
-std::uint64_t JvmGate::admit() noexcept
+bool JvmGate::startUser(platform::ThreadRoutine routine, GateUser* user) noexcept
 {
+    // Started under the lock: a thread that cannot be started takes no
+    // place in line, and nobody behind it waits for its turn.
     platform::MonitorLock held(monitor_);
+    if (state_ == State::ending || state_ == State::closed) {
+        return false;
+    }
+    user->ticket = nextTicket_;
+    if (!platform::startDetachedThread(routine, user)) {
+        return false;
+    }
+    ++nextTicket_;
     ++inside_;
-    return nextTicket_++;
-}
-
-void JvmGate::withdraw() noexcept
-{
-    platform::MonitorLock held(monitor_);
-    // The ticket just given goes back, so the next user does not wait for a
-    // turn nobody will pass.
-    --nextTicket_;
-    --inside_;
-    monitor_.notifyAll();
+    return true;
 }
 
 JavaVM* JvmGate::awaitTurn(std::uint64_t ticket) noexcept
@@ -23,13 +23,24 @@ JavaVM* JvmGate::awaitTurn(std::uint64_t ticket) noexcept
     while (state_ == State::pending || (state_ == State::open && nextTurn_ != ticket)) {
         monitor_.wait();
     }
-    return state_ == State::open ? vm_ : nullptr;
+    if (state_ != State::open) {
+        return nullptr;
+    }
+    ++inJava_;
+    return vm_;
 }
 
 void JvmGate::passTurn() noexcept
 {
     platform::MonitorLock held(monitor_);
     ++nextTurn_;
+    monitor_.notifyAll();
+}
+
+void JvmGate::leftJava() noexcept
+{
+    platform::MonitorLock held(monitor_);
+    --inJava_;
     monitor_.notifyAll();
 }
 
@@ -50,6 +61,16 @@ void JvmGate::open(JavaVM* vm) noexcept
     }
 }
 
+void JvmGate::markEnding() noexcept
+{
+    platform::MonitorLock held(monitor_);
+    if (state_ == State::open) {
+        state_ = State::ending;
+        vm_ = nullptr;
+        monitor_.notifyAll();
+    }
+}
+
 void JvmGate::close() noexcept
 {
     platform::MonitorLock held(monitor_);
@@ -61,7 +82,7 @@ void JvmGate::close() noexcept
 void JvmGate::drain() noexcept
 {
     platform::MonitorLock held(monitor_);
-    while (inside_ != 0) {
+    while (inside_ > inJava_) {
         monitor_.wait();
     }
 }

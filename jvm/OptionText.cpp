@@ -1,5 +1,7 @@
 #include "jvm/OptionText.h"
 
+#include "text/Decimal.h"
+
 #include <limits>
 
 #include "platform/AnsiText.h"
@@ -153,7 +155,7 @@ std::string applyPercentage(std::string_view token, std::uint64_t totalPhysicalB
     }
     // Printed unsigned: a count of 2^31 KB or more must not come out negative.
     std::string result(token.substr(0, list.firstPos));
-    result += std::to_string(value);
+    text::appendDecimal(result, static_cast<std::uint32_t>(value)); // saturated above
     result += 'K';
     return result;
 }

@@ -73,14 +73,16 @@ void JavaLauncher::cleanup() noexcept
         javaVm = nullptr;
         mainEnv = nullptr;
     }
-    // A hand-over or stop request that comes from here on finds no program.
-    // The gate closes only after the JVM is gone: a program whose main has
-    // returned may still run (a window) and still take hand-overs. One that
-    // got in just as the destruction finished is refused by the JVM's attach.
+    // A hand-over or stop request that comes from here on finds no program,
+    // and none may start a thread. The gate closes only after the JVM is
+    // gone: a program whose main has returned may still run (a window) and
+    // still take hand-overs.
     jvmGate.close();
     stopSingleInstance(*this);
     // The listener is gone, so nothing admits any more: wait for the
-    // threads it started, which use this object until they leave.
+    // threads it started, which use this object until they leave. One that
+    // attached while the shutdown hooks ran is frozen inside Java by now,
+    // and is not waited for.
     jvmGate.drain();
     jvmPath.clear();
     mainClass.clear();

@@ -75,6 +75,11 @@ public:
     platform::UniqueHandle handOverMutex;
     platform::UniqueMutexHold handOverHold;
     platform::UniqueHandle handOverCopied;
+    // The answer to the further start that holds the turn (first
+    // instance's; see instance/InstanceBlock.h).
+    platform::UniqueHandle handOverAnswered;
+    platform::UniqueHandle answerMapping;
+    platform::UniqueMappedView answerWord;
 #else
     // Single-instance coordination: the lock that makes this process the
     // first instance, held for its life; the socket further starts connect

@@ -5,6 +5,8 @@
 #include "platform/System.h"
 #include "service/ServiceHost.h"
 
+#include <cstdlib>
+
 int main(int argc, char** argv)
 {
     JavaLauncher launcher;
@@ -25,5 +27,9 @@ int main(int argc, char** argv)
 
     serviceHost.releaseName();
     launcher.cleanup();
-    return result;
+    serviceHost.endRun();
+    // Ends here, with both objects still in place: a thread the JVM froze
+    // inside Java was not waited for, and should it come back out all the
+    // same, what it touches last (the launcher's gate) must still be there.
+    std::exit(result);
 }

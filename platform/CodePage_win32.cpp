@@ -22,20 +22,35 @@ std::string ansiFromWide(const wchar_t* units, std::size_t count) noexcept
     return text;
 }
 
-std::wstring wideFromAnsi(std::string_view text) noexcept
+bool allocateUnits(std::size_t units, UniqueHeapBlock& block) noexcept
+{
+    void* allocated = units > SIZE_MAX / sizeof(wchar_t) ? nullptr : HeapAlloc(GetProcessHeap(), 0, units * sizeof(wchar_t));
+    if (allocated == nullptr) {
+        return false;
+    }
+    block.reset(allocated);
+    return true;
+}
+
+bool wideFromAnsi(std::string_view text, UniqueHeapBlock& wide) noexcept
 {
     if (text.empty() || text.size() > INT_MAX) {
-        return {};
+        return false;
     }
     const int length = static_cast<int>(text.size());
     const int units = MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
-    if (units <= 0) {
-        return {};
+    UniqueHeapBlock block;
+    if (units <= 0 || !allocateUnits(static_cast<std::size_t>(units) + 1, block)) {
+        return false;
     }
-    std::wstring wide(static_cast<std::size_t>(units), L'\0');
-    const int written = MultiByteToWideChar(CP_ACP, 0, text.data(), length, wide.data(), units);
-    wide.resize(written > 0 ? static_cast<std::size_t>(written) : 0);
-    return wide;
+    auto* converted = static_cast<wchar_t*>(block.get());
+    const int written = MultiByteToWideChar(CP_ACP, 0, text.data(), length, converted, units);
+    if (written <= 0) {
+        return false;
+    }
+    converted[written] = L'\0';
+    wide = std::move(block);
+    return true;
 }
 
 } // namespace platform

@@ -11,34 +11,32 @@ bool lookUpEnvironmentVariable(void*, std::string_view name, std::string& value)
     if (name.find('\0') != std::string_view::npos) {
         return false;
     }
-    const std::wstring wideName = wideFromAnsi(name);
-    if (wideName.empty()) {
+    UniqueHeapBlock wideName;
+    if (!wideFromAnsi(name, wideName)) {
         return false;
     }
     // The wide call, converted here: wine's GetEnvironmentVariableA ends a
     // value after as many bytes as it has UTF-16 units, cutting double-byte
     // text. Sized by asking first; should the value grow in between, ask
     // again with room to spare.
-    std::wstring units;
+    UniqueHeapBlock units;
     DWORD size = 0;
     for (int attempt = 0;; ++attempt) {
-        if (attempt == 8) {
+        if (attempt == 8 || (size > 0 && !allocateUnits(size, units))) {
             return false;
         }
-        units.assign(size, L'\0');
         SetLastError(ERROR_SUCCESS);
-        const DWORD got = GetEnvironmentVariableW(wideName.c_str(), size == 0 ? nullptr : units.data(), size);
+        const DWORD got = GetEnvironmentVariableW(static_cast<const wchar_t*>(wideName.get()),
+                                                  size == 0 ? nullptr : static_cast<wchar_t*>(units.get()), size);
         if (got == 0 && GetLastError() == ERROR_ENVVAR_NOT_FOUND) {
             return false;
         }
         if (size > 0 && got < size) {
-            units.resize(got);
-            break;
+            value = ansiFromWide(static_cast<const wchar_t*>(units.get()), got);
+            return true;
         }
         size = got > size ? got + 1 : size * 2 + 1;
     }
-    value = ansiFromWide(units.data(), units.size());
-    return true;
 }
 
 bool setEnvironmentVariable(const char* name, const std::string& value) noexcept

@@ -175,6 +175,30 @@ bool receiveAll(const UniqueFileHandle& connection, void* bytes, std::size_t siz
     return true;
 }
 
+bool withdrawAndReceive(const UniqueFileHandle& connection, void* bytes, std::size_t size) noexcept
+{
+    // A Unix stream socket queues a send only while the receiver's side is
+    // open for reading, under the receiver's lock, and the shutdown takes
+    // that same lock: an answer is either queued before it, and read below,
+    // or refused after it.
+    if (::shutdown(connection.get(), SHUT_RDWR) != 0) {
+        return false;
+    }
+    char* next = static_cast<char*>(bytes);
+    while (size > 0) {
+        const ssize_t got = ::recv(connection.get(), next, size, MSG_DONTWAIT);
+        if (got <= 0) {
+            if (got < 0 && errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        next += got;
+        size -= static_cast<std::size_t>(got);
+    }
+    return true;
+}
+
 bool makePipe(UniqueFileHandle& readEnd, UniqueFileHandle& writeEnd) noexcept
 {
     int ends[2];

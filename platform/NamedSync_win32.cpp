@@ -58,4 +58,17 @@ bool waitForEither(RawHandle first, RawHandle second) noexcept
     return WaitForMultipleObjects(2, objects, FALSE, INFINITE) == WAIT_OBJECT_0;
 }
 
+WaitOutcome waitForEitherWithin(RawHandle first, RawHandle second, std::uint32_t milliseconds) noexcept
+{
+    const HANDLE objects[2] = {first, second};
+    switch (WaitForMultipleObjects(second != nullptr ? 2 : 1, objects, FALSE, milliseconds)) {
+    case WAIT_OBJECT_0:
+        return WaitOutcome::first;
+    case WAIT_OBJECT_0 + 1:
+        return WaitOutcome::second;
+    default:
+        return WaitOutcome::timedOut;
+    }
+}
+
 } // namespace platform

@@ -9,12 +9,16 @@ namespace platform {
 
 void writeStandardOutput(const std::string& text) noexcept
 {
+    // Straight from the system C runtime's table of standard streams:
+    // MinGW's stdout reaches it through a wrapper whose unwind data would
+    // take two sections of the executable for itself.
+    FILE* out = &__iob_func()[1];
     // The reports' bytes are exact ("... \n"): no CR is added. Set here, at
     // the first report, so a launch that reports nothing pays nothing.
-    static const bool binary = _setmode(_fileno(stdout), _O_BINARY) != -1;
+    static const bool binary = _setmode(_fileno(out), _O_BINARY) != -1;
     (void)binary;
-    std::fputs(text.c_str(), stdout);
-    std::fflush(stdout);
+    std::fputs(text.c_str(), out);
+    std::fflush(out);
 }
 
 void writeStandardError(const std::string& text) noexcept

@@ -18,15 +18,18 @@ bool ensurePrivateFolder(const std::string& folder) noexcept
     if (errno != EEXIST) {
         return false;
     }
-    struct stat status;
-    if (::lstat(folder.c_str(), &status) != 0) {
-        return false;
-    }
-    if (!S_ISDIR(status.st_mode) || status.st_uid != ::geteuid() || (status.st_mode & 0077) != 0) {
+    if (!isPrivateFolder(folder)) {
         errno = EPERM;
         return false;
     }
     return true;
+}
+
+bool isPrivateFolder(const std::string& folder) noexcept
+{
+    struct stat status;
+    return ::lstat(folder.c_str(), &status) == 0 && S_ISDIR(status.st_mode) && status.st_uid == ::geteuid() &&
+           (status.st_mode & 0077) == 0;
 }
 
 void removeFile(const std::string& path) noexcept

@@ -30,8 +30,43 @@ void runtimeRelease(void* block) noexcept
 // The system C runtime initialises itself when it is loaded; exit() runs its
 // atexit handlers and flushes standard output.
 extern "C" void __cdecl __set_app_type(int);
-extern "C" void __main();
 int main(int argc, char** argv);
+
+// The static constructors and destructors, as the linker lists them: a
+// first entry of -1, the functions, a null entry at the end. Constructors
+// run last first; destructors run at exit, first first.
+extern "C" void (*__CTOR_LIST__[])();
+extern "C" void (*__DTOR_LIST__[])();
+
+namespace {
+
+void runStaticDestructors()
+{
+    for (auto entry = __DTOR_LIST__ + 1; *entry != nullptr; ++entry) {
+        (*entry)();
+    }
+}
+
+} // namespace
+
+// GCC calls this at the start of main(). In place of MinGW's, whose unwind
+// data would take two sections of the executable for itself.
+extern "C" void __main()
+{
+    static bool done = false;
+    if (done) {
+        return;
+    }
+    done = true;
+    std::size_t count = 0;
+    while (__CTOR_LIST__[count + 1] != nullptr) {
+        ++count;
+    }
+    for (; count > 0; --count) {
+        __CTOR_LIST__[count]();
+    }
+    std::atexit(runStaticDestructors);
+}
 
 // Named as the linker's default entry; "used", since no code calls it.
 extern "C" [[noreturn]] __attribute__((used)) void mainCRTStartup()

@@ -18,6 +18,16 @@ bool createSharedMemory(const std::string& name, std::uint32_t size, UniqueHandl
     return true;
 }
 
+bool openSharedMemory(const std::string& name, UniqueHandle& mapping) noexcept
+{
+    HANDLE opened = OpenFileMappingA(FILE_MAP_WRITE, FALSE, name.c_str());
+    if (opened == nullptr) {
+        return false;
+    }
+    mapping.reset(opened);
+    return true;
+}
+
 bool mapSharedMemory(const UniqueHandle& mapping, UniqueMappedView& view) noexcept
 {
     void* mapped = MapViewOfFile(mapping.get(), FILE_MAP_WRITE, 0, 0, 0);

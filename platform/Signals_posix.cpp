@@ -56,12 +56,6 @@ bool catchStopSignals(const UniqueFileHandle& writeEnd) noexcept
     return true;
 }
 
-void ignoreStopSignals() noexcept
-{
-    (void)setAction(SIG_IGN);
-    signalPipe = -1;
-}
-
 void restoreStopSignals() noexcept
 {
     (void)setAction(SIG_DFL);

@@ -7,4 +7,3 @@
 #include <string>
 
 template class std::basic_string<char>;
-template class std::basic_string<wchar_t>;

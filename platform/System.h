@@ -106,6 +106,15 @@ using ThreadRoutine = unsigned (*)(void* parameter);
 [[nodiscard]] bool runThread(std::uint32_t stackSize, ThreadRoutine routine, void* parameter,
                              unsigned& exitCode) noexcept;
 
+// Milliseconds of a clock that never jumps (CLOCK_MONOTONIC, the tick count).
+std::uint64_t monotonicMilliseconds() noexcept;
+void sleepMilliseconds(std::uint32_t milliseconds) noexcept;
+
+// Starts routine(parameter) on a new thread with the default stack size that
+// nobody waits for. False when it cannot be created; the routine then never
+// runs.
+[[nodiscard]] bool startDetachedThread(ThreadRoutine routine, void* parameter) noexcept;
+
 #ifdef _WIN32
 // Starts routine(parameter) on a new thread with the default stack size,
 // suspended when asked (resumeThread lets it run), and gives its handle and
@@ -161,6 +170,8 @@ std::string loadString(unsigned id) noexcept;
 // bytes, read-write, in the session's namespace; `existed` says which.
 [[nodiscard]] bool createSharedMemory(const std::string& name, std::uint32_t size, UniqueHandle& mapping,
                                       bool& existed) noexcept;
+// Opens the named mapping when it exists.
+[[nodiscard]] bool openSharedMemory(const std::string& name, UniqueHandle& mapping) noexcept;
 // The whole mapping, writable.
 [[nodiscard]] bool mapSharedMemory(const UniqueHandle& mapping, UniqueMappedView& view) noexcept;
 
@@ -183,6 +194,9 @@ bool waitForObject(RawHandle object, std::uint32_t milliseconds) noexcept;
 // was the first (an auto-reset event is reset by this very wait, so only
 // the answer tells).
 bool waitForEither(RawHandle first, RawHandle second) noexcept;
+// The same within `milliseconds`; a null `second` is not waited for.
+enum class WaitOutcome { first, second, timedOut };
+WaitOutcome waitForEitherWithin(RawHandle first, RawHandle second, std::uint32_t milliseconds) noexcept;
 
 // --- thread messages --------------------------------------------------------
 // RegisterWindowMessageA: the identifier, 0 on failure.
@@ -195,9 +209,15 @@ void createMessageQueue() noexcept;
 // Waits for the next message of the calling thread's queue; false once
 // WM_QUIT arrives (or the queue cannot be read).
 [[nodiscard]] bool nextThreadMessage(std::uint32_t& message) noexcept;
-// Lets the process that owns the thread bring a window to the foreground
-// (a process may only hand on what it has itself). Failures are ignored.
-void allowForegroundForThreadOwner(std::uint32_t threadId) noexcept;
+// Lets the process that owns the thread bring a window to the foreground (a
+// process may only hand on what it has itself), when that process runs the
+// same executable as this one (its full path, ignoring case): nobody else
+// is given this process's rights for having written a thread identifier
+// where ours is expected. True when that is the case.
+bool allowForegroundForOwnInstance(std::uint32_t threadId) noexcept;
+// A handle that says when the thread has ended. On failure `thread` is left
+// untouched.
+[[nodiscard]] bool openThreadToWaitFor(std::uint32_t threadId, UniqueHandle& thread) noexcept;
 #else
 // --- folders and files (POSIX) ---------------------------------------------
 // The names of a folder's entries except "." and "..", in the order the
@@ -213,6 +233,9 @@ void allowForegroundForThreadOwner(std::uint32_t threadId) noexcept;
 // False for anything else: a folder another user could have prepared is
 // never used.
 [[nodiscard]] bool ensurePrivateFolder(const std::string& folder) noexcept;
+// Whether the path is a folder (not a link) of the effective user that
+// nobody else may enter.
+bool isPrivateFolder(const std::string& folder) noexcept;
 // Removes a name from its folder; a missing name is no failure.
 void removeFile(const std::string& path) noexcept;
 
@@ -225,10 +248,7 @@ void removeFile(const std::string& path) noexcept;
 // descriptor of this open file, also when the process dies.
 bool tryLockFile(const UniqueFileHandle& file) noexcept;
 
-// --- time and threads (POSIX) -----------------------------------------------
-// Milliseconds of a clock that never jumps (CLOCK_MONOTONIC).
-std::uint64_t monotonicMilliseconds() noexcept;
-void sleepMilliseconds(std::uint32_t milliseconds) noexcept;
+// --- threads (POSIX) ---------------------------------------------------------
 using ThreadToken = unsigned long; // a pthread_t
 // Starts routine(parameter) on a new thread with the default stack size.
 // With `joinable` null the thread is detached and nobody waits for it;
@@ -254,6 +274,11 @@ std::uint32_t effectiveUserId() noexcept;
                            std::uint64_t deadline) noexcept;
 [[nodiscard]] bool receiveAll(const UniqueFileHandle& connection, void* bytes, std::size_t size,
                               std::uint64_t deadline) noexcept;
+// Stops waiting on the connection in a way the other end can rely on: shuts
+// both directions down, so that whatever it sends from now on fails, then
+// takes what had arrived before, without waiting. True with exactly `size`
+// bytes when they had all arrived.
+[[nodiscard]] bool withdrawAndReceive(const UniqueFileHandle& connection, void* bytes, std::size_t size) noexcept;
 // A pipe whose read end wakes a thread blocked in waitForConnection or
 // nextCaughtSignal. The wake byte is zero, which no signal has as number.
 [[nodiscard]] bool makePipe(UniqueFileHandle& readEnd, UniqueFileHandle& writeEnd) noexcept;
@@ -268,13 +293,14 @@ bool waitForConnection(const UniqueFileHandle& listener, const UniqueFileHandle&
 // --- signals ----------------------------------------------------------------
 // From now on SIGTERM, SIGINT and SIGHUP, whichever thread they reach, do
 // nothing but write their number as one byte into `writeEnd` (made
-// non-blocking here; it must stay open until ignoreStopSignals). Nothing is
+// non-blocking here; it must stay open for as long as they are caught,
+// which is usually until the process ends). Nothing is
 // blocked: programs this process starts inherit no signal mask from it, and
 // their exec gives them the default actions back.
 [[nodiscard]] bool catchStopSignals(const UniqueFileHandle& writeEnd) noexcept;
-// From now on the three signals are ignored, or have their default actions
-// again (they end the process); nothing is written any more.
-void ignoreStopSignals() noexcept;
+// From now on the three signals have their default actions again (they end
+// the process); nothing is written any more. Never ignored: programs this
+// process starts would inherit that.
 void restoreStopSignals() noexcept;
 enum class CaughtSignal { stop, hangUp, other };
 // The next byte of the pipe read as a caught signal: SIGTERM and SIGINT are

@@ -32,16 +32,24 @@ bool nextThreadMessage(std::uint32_t& message) noexcept
     return true;
 }
 
-void allowForegroundForThreadOwner(std::uint32_t threadId) noexcept
+bool allowForegroundForOwnInstance(std::uint32_t threadId) noexcept
 {
     const UniqueHandle thread(OpenThread(THREAD_QUERY_LIMITED_INFORMATION, FALSE, threadId));
-    if (!thread) {
-        return;
+    const DWORD processId = thread ? GetProcessIdOfThread(thread.get()) : 0;
+    const UniqueHandle process(processId != 0 ? OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId)
+                                              : nullptr);
+    char theirs[MAX_PATH];
+    DWORD length = MAX_PATH;
+    char ours[MAX_PATH];
+    const DWORD ownLength = GetModuleFileNameA(nullptr, ours, MAX_PATH);
+    // Instances meet under their full path, so a first instance of ours runs
+    // from this very path; file systems ignore case.
+    if (!process || !QueryFullProcessImageNameA(process.get(), 0, theirs, &length) || ownLength == 0 ||
+        ownLength >= MAX_PATH || lstrcmpiA(theirs, ours) != 0) {
+        return false;
     }
-    const DWORD process = GetProcessIdOfThread(thread.get());
-    if (process != 0) {
-        AllowSetForegroundWindow(process);
-    }
+    (void)AllowSetForegroundWindow(processId); // refused only where this process has no rights to pass on
+    return true;
 }
 
 } // namespace platform

@@ -110,6 +110,11 @@ bool startThread(ThreadRoutine routine, void* parameter, ThreadToken* joinable) 
     return true;
 }
 
+bool startDetachedThread(ThreadRoutine routine, void* parameter) noexcept
+{
+    return startThread(routine, parameter, nullptr);
+}
+
 void joinThread(ThreadToken thread) noexcept { pthread_join(thread, nullptr); }
 
 std::uint64_t monotonicMilliseconds() noexcept

@@ -49,6 +49,13 @@ bool startThread(ThreadRoutine routine, void* parameter, bool suspended, UniqueH
     return true;
 }
 
+bool startDetachedThread(ThreadRoutine routine, void* parameter) noexcept
+{
+    UniqueHandle thread; // not kept: nobody waits for it
+    std::uint32_t threadId = 0;
+    return startThread(routine, parameter, false, thread, threadId);
+}
+
 void resumeThread(const UniqueHandle& thread) noexcept { ResumeThread(thread.get()); }
 
 bool waitForThread(const UniqueHandle& thread, std::uint32_t milliseconds) noexcept
@@ -63,6 +70,20 @@ bool threadStillActive(const UniqueHandle& thread) noexcept
 }
 
 std::uint32_t threadIdOf(const UniqueHandle& thread) noexcept { return GetThreadId(thread.get()); }
+
+bool openThreadToWaitFor(std::uint32_t threadId, UniqueHandle& thread) noexcept
+{
+    HANDLE opened = OpenThread(SYNCHRONIZE, FALSE, threadId);
+    if (opened == nullptr) {
+        return false;
+    }
+    thread.reset(opened);
+    return true;
+}
+
+std::uint64_t monotonicMilliseconds() noexcept { return GetTickCount64(); }
+
+void sleepMilliseconds(std::uint32_t milliseconds) noexcept { Sleep(milliseconds); }
 
 bool runThread(std::uint32_t stackSize, ThreadRoutine routine, void* parameter, unsigned& exitCode) noexcept
 {

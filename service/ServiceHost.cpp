@@ -1,6 +1,7 @@
 #include "service/ServiceHost.h"
 
 #include "jvm/JavaStrings.h"
+#include "jvm/ProgramVisit.h"
 #include "launcher/Configuration.h"
 #include "launcher/JavaLauncher.h"
 #include "platform/AnsiText.h"
@@ -8,13 +9,16 @@
 
 #include <jni.h>
 
+#include <memory>
+#include <new>
+
 namespace {
 
 ServiceHost* theHost = nullptr;
 
 // On a thread attached as a Java thread of its own. A missing class or stop
 // method is left pending for the caller to describe.
-void callStop(JNIEnv* env, const std::string& mainClass, JvmGateTurn& turn) noexcept
+void callStop(JNIEnv* env, const std::string& mainClass, ProgramVisit& visit) noexcept
 {
     jclass mainType = findClassNamed(env, mainClass);
     if (mainType == nullptr) {
@@ -26,8 +30,15 @@ void callStop(JNIEnv* env, const std::string& mainClass, JvmGateTurn& turn) noex
     }
     // The next thread in line may go while stop() runs: a stop() that waits
     // for main must not hold up the requests behind it.
-    turn.pass();
+    visit.passTurn();
     env->CallStaticVoidMethod(mainType, stop);
+}
+
+unsigned runStopThread(void* parameter) noexcept
+{
+    const std::unique_ptr<GateUser> user(static_cast<GateUser*>(parameter));
+    theHost->stopJavaApplication(user->ticket);
+    return 0;
 }
 
 } // namespace
@@ -84,20 +95,26 @@ bool ServiceHost::bindLauncher(JavaLauncher& boundLauncher) noexcept
 
 void ServiceHost::stopJavaApplication(std::uint64_t ticket) noexcept
 {
-    JvmGate& gate = launcher->jvmGate;
-    // Null when no program runs, or none will any more: nothing to stop.
-    if (JavaVM* vm = gate.awaitTurn(ticket)) {
-        JvmGateTurn turn(gate);
-        JNIEnv* env = nullptr;
-        if (vm->AttachCurrentThread(reinterpret_cast<void**>(&env), nullptr) == JNI_OK) {
-            callStop(env, launcher->mainClass, turn);
+    {
+        // No env when no program runs, none will any more, or it is
+        // shutting down: nothing to stop.
+        ProgramVisit visit(launcher->jvmGate, ticket);
+        if (JNIEnv* env = visit.env()) {
+            callStop(env, launcher->mainClass, visit);
             if (env->ExceptionOccurred() != nullptr) {
                 env->ExceptionDescribe();
             }
-            (void)vm->DetachCurrentThread();
         }
     }
-    gate.leave();
+    launcher->jvmGate.leave();
+}
+
+void ServiceHost::requestStop() noexcept
+{
+    std::unique_ptr<GateUser> user(new (std::nothrow) GateUser);
+    if (user && launcher->jvmGate.startUser(runStopThread, user.get())) {
+        (void)user.release(); // the thread's now
+    }
 }
 
 void ServiceHost::releaseName() noexcept { serviceName.clear(); }

@@ -77,11 +77,17 @@ public:
     // stopping it on SIGTERM or SIGINT; the run's result. 1 without a bound
     // launcher.
     int runServiceDispatcher() noexcept;
-    // The body of a stop thread, admitted to the launcher's gate with
-    // `ticket` by whoever started it: calls the main class's stop() once the
-    // program runs, nothing when none does. Leaves the gate as its last act.
+    // One stop or shutdown request: a thread of its own, admitted to the
+    // launcher's gate, calls the main class's stop() once the program runs;
+    // nothing when none does, or the program is shutting down already.
+    void requestStop() noexcept;
+    // The body of that thread. Leaves the gate as its last act.
     void stopJavaApplication(std::uint64_t ticket) noexcept;
     void releaseName() noexcept;
+    // After the launcher's teardown: POSIX stops acting on signals (they
+    // stay caught, and do nothing, until the process ends); nothing on
+    // Windows.
+    void endRun() noexcept;
 
     JavaLauncher* launcher = nullptr;
     std::string serviceName;

@@ -26,36 +26,15 @@ void notify(const ServiceHost& host, const char* state) noexcept
     }
 }
 
-// Starts a thread that uses the launcher's gate, admitted before it can run
-// so that the teardown waits for it; it receives its ticket on the heap.
-void startGateThread(JavaLauncher& launcher, platform::ThreadRoutine routine) noexcept
-{
-    std::unique_ptr<std::uint64_t> ticket(new (std::nothrow) std::uint64_t(0));
-    if (!ticket) {
-        return;
-    }
-    *ticket = launcher.jvmGate.admit();
-    if (!platform::startThread(routine, ticket.get(), nullptr)) {
-        launcher.jvmGate.withdraw();
-        return;
-    }
-    (void)ticket.release(); // the thread owns it now
-}
-
-unsigned stopJavaApplication(void* parameter) noexcept
-{
-    const std::unique_ptr<std::uint64_t> ticket(static_cast<std::uint64_t*>(parameter));
-    ServiceHost::published()->stopJavaApplication(*ticket);
-    return 0;
-}
-
 // READY=1 once main is being called: systemd then counts the start as done.
 unsigned notifyWhenRunning(void* parameter) noexcept
 {
-    const std::unique_ptr<std::uint64_t> ticket(static_cast<std::uint64_t*>(parameter));
+    const std::unique_ptr<GateUser> user(static_cast<GateUser*>(parameter));
     ServiceHost& host = *ServiceHost::published();
     JvmGate& gate = host.launcher->jvmGate;
-    if (gate.awaitTurn(*ticket) != nullptr) {
+    if (gate.awaitTurn(user->ticket) != nullptr) {
+        // Into Java it does not go: it only needed to know main runs.
+        gate.leftJava();
         gate.passTurn();
         platform::MonitorLock held(host.statusLock);
         if (!host.stopRequested) {
@@ -86,9 +65,22 @@ unsigned actOnSignals(void* parameter) noexcept
             host.stopRequested = true;
             notify(host, service::notifyStopping);
         }
-        startGateThread(*host.launcher, stopJavaApplication);
+        host.requestStop();
     }
 }
+
+// The signal pipe and the thread that reads it: caught from before the
+// JVM exists until the process ends. The handler may write at any moment,
+// so neither end is ever closed: the watch is made once and never freed,
+// not even by the process's exit, where a freed descriptor's number could
+// already name another file.
+struct SignalWatch {
+    platform::UniqueFileHandle signals;
+    platform::UniqueFileHandle signalled;
+    platform::ThreadToken thread = 0;
+    bool acting = false;
+};
+SignalWatch* watch = nullptr;
 
 } // namespace
 
@@ -100,26 +92,37 @@ int ServiceHost::runServiceDispatcher() noexcept
     if (!service::notifySocketAddress(platform::environmentVariable("NOTIFY_SOCKET"), notifyAddress)) {
         notifyAddress.clear();
     }
-    platform::UniqueFileHandle signals;
-    platform::UniqueFileHandle signalled;
-    platform::ThreadToken signalThread = 0;
-    const bool caught = platform::makePipe(signals, signalled) && platform::catchStopSignals(signalled);
+    watch = new (std::nothrow) SignalWatch;
+    const bool caught = watch != nullptr && platform::makePipe(watch->signals, watch->signalled) &&
+                        platform::catchStopSignals(watch->signalled);
     // Without a thread to act on them the signals are better left to end
     // the process than caught for nobody.
-    const bool acting = caught && platform::startThread(actOnSignals, &signals, &signalThread);
+    const bool acting = caught && platform::startThread(actOnSignals, &watch->signals, &watch->thread);
     if (caught && !acting) {
         platform::restoreStopSignals();
     }
+    if (watch != nullptr) {
+        watch->acting = acting;
+    }
     if (!notifyAddress.empty()) {
-        startGateThread(*launcher, notifyWhenRunning);
+        std::unique_ptr<GateUser> user(new (std::nothrow) GateUser);
+        if (user && launcher->jvmGate.startUser(notifyWhenRunning, user.get())) {
+            (void)user.release(); // the thread's now
+        }
     }
-    const int result = launcher->run();
-    if (acting) {
-        // The teardown that follows is not interrupted: main has returned,
-        // and a late request has nothing left to stop.
-        platform::ignoreStopSignals();
-        platform::writeWakeByte(signalled);
-        platform::joinThread(signalThread);
+    // Signals go on reaching stop() after main returned, for as long as
+    // other threads keep the program alive; once its shutdown hooks run,
+    // the gate turns the stop threads away, so a late signal can neither
+    // cut the hooks short nor change the exit code.
+    return launcher->run();
+}
+
+void ServiceHost::endRun() noexcept
+{
+    if (watch != nullptr && watch->acting) {
+        // The gate is closed by now: a signal from here on starts nothing.
+        platform::writeWakeByte(watch->signalled);
+        platform::joinThread(watch->thread);
+        watch->acting = false;
     }
-    return result;
 }

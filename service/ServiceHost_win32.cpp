@@ -34,32 +34,6 @@ bool report(ServiceHost& host) noexcept
                             reinterpret_cast<SERVICE_STATUS*>(&host.status)) != FALSE;
 }
 
-DWORD WINAPI stopJavaApplication(void* parameter) noexcept
-{
-    const std::unique_ptr<std::uint64_t> ticket(static_cast<std::uint64_t*>(parameter));
-    ServiceHost::published()->stopJavaApplication(*ticket);
-    return 0;
-}
-
-// One thread per request, admitted to the gate before it can run, so that
-// the teardown waits for it whenever it comes.
-void startStopThread(JavaLauncher& launcher) noexcept
-{
-    std::unique_ptr<std::uint64_t> ticket(new (std::nothrow) std::uint64_t(0));
-    if (!ticket) {
-        return;
-    }
-    *ticket = launcher.jvmGate.admit();
-    const platform::UniqueHandle thread(
-        CreateThread(nullptr, 0, stopJavaApplication, ticket.get(), CREATE_SUSPENDED, nullptr));
-    if (!thread) {
-        launcher.jvmGate.withdraw();
-        return;
-    }
-    (void)ticket.release(); // the thread owns it now
-    ResumeThread(thread.get());
-}
-
 // On the primary thread, inside the dispatcher.
 void WINAPI serviceControlHandler(DWORD control) noexcept
 {
@@ -74,7 +48,7 @@ void WINAPI serviceControlHandler(DWORD control) noexcept
         stopRequested = report(host) && stopRequested;
     }
     if (stopRequested) {
-        startStopThread(*host.launcher);
+        host.requestStop();
     }
 }
 
@@ -82,12 +56,15 @@ void WINAPI serviceControlHandler(DWORD control) noexcept
 void WINAPI serviceMain(DWORD count, LPSTR* values) noexcept
 {
     ServiceHost& host = *ServiceHost::published();
-    host.statusHandle = RegisterServiceCtrlHandlerA(host.serviceName.c_str(), serviceControlHandler);
-    if (host.statusHandle == nullptr) {
+    // The handler may be called as soon as it is registered, and reads the
+    // handle under the lock: it is written there too.
+    const SERVICE_STATUS_HANDLE handle = RegisterServiceCtrlHandlerA(host.serviceName.c_str(), serviceControlHandler);
+    if (handle == nullptr) {
         return;
     }
     {
         platform::MonitorLock held(host.statusLock);
+        host.statusHandle = handle;
         host.status = service::runningStatus();
         if (!report(host)) {
             return;
@@ -99,12 +76,10 @@ void WINAPI serviceMain(DWORD count, LPSTR* values) noexcept
     // unwinds the host, lock included: the report goes out from copies,
     // after the lock is released, and is this thread's last touch of it.
     ServiceStatus stopped;
-    SERVICE_STATUS_HANDLE handle;
     {
         platform::MonitorLock held(host.statusLock);
         service::markStopped(host.status);
         stopped = host.status;
-        handle = static_cast<SERVICE_STATUS_HANDLE>(host.statusHandle);
     }
     (void)SetServiceStatus(handle, reinterpret_cast<SERVICE_STATUS*>(&stopped));
 }
@@ -122,3 +97,5 @@ int ServiceHost::runServiceDispatcher() noexcept
     (void)StartServiceCtrlDispatcherA(table);
     return 0;
 }
+
+void ServiceHost::endRun() noexcept {}

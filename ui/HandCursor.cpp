@@ -3,16 +3,32 @@
 namespace ui {
 namespace {
 
-// '.' transparent, 'X' black, 'o' white; rows and columns not drawn here
-// are transparent.
-constexpr const char* handPicture[] = {
-    ".....XX..........", "....XooX.........", "....XooX.........", "....XooX.........",
-    "....XooX.........", "....XooXXX.......", "....XooXooXXX....", "....XooXooXooXX..",
-    "....XooXooXooXoX.", "XXX.XooXooXooXooX", "XooXXooooooooXooX", "XoooXoooooooooooX",
-    ".XooXoooooooooooX", "..XoXoooooooooooX", "..XoooooooooooooX", "...XooooooooooooX",
-    "...XoooooooooooX.", "....XooooooooooX.", "....XooooooooooX.", ".....XooooooooX..",
-    ".....XooooooooX..", ".....XXXXXXXXXX..",
-};
+// '.' transparent, 'X' black, 'o' white, rows of pictureWidth; rows and
+// columns not drawn here are transparent.
+constexpr int pictureWidth = 17;
+constexpr char handPicture[] = ".....XX.........."
+                               "....XooX........."
+                               "....XooX........."
+                               "....XooX........."
+                               "....XooX........."
+                               "....XooXXX......."
+                               "....XooXooXXX...."
+                               "....XooXooXooXX.."
+                               "....XooXooXooXoX."
+                               "XXX.XooXooXooXooX"
+                               "XooXXooooooooXooX"
+                               "XoooXoooooooooooX"
+                               ".XooXoooooooooooX"
+                               "..XoXoooooooooooX"
+                               "..XoooooooooooooX"
+                               "...XooooooooooooX"
+                               "...XoooooooooooX."
+                               "....XooooooooooX."
+                               "....XooooooooooX."
+                               ".....XooooooooX.."
+                               ".....XooooooooX.."
+                               ".....XXXXXXXXXX..";
+static_assert((sizeof handPicture - 1) % pictureWidth == 0, "whole rows");
 
 } // namespace
 
@@ -21,19 +37,17 @@ CursorPlanes handCursorPlanes() noexcept
     constexpr int bytesPerRow = handCursorSize / 8;
     CursorPlanes planes;
     planes.mask.fill(0xFF);
-    int row = 0;
-    for (const char* line : handPicture) {
-        for (int column = 0; line[column] != '\0'; ++column) {
-            const int index = row * bytesPerRow + column / 8;
-            const auto bit = static_cast<std::uint8_t>(0x80u >> (column % 8));
-            if (line[column] != '.') {
-                planes.mask[index] = static_cast<std::uint8_t>(planes.mask[index] & ~bit);
-            }
-            if (line[column] == 'o') {
-                planes.image[index] = static_cast<std::uint8_t>(planes.image[index] | bit);
-            }
+    for (int pixel = 0; handPicture[pixel] != '\0'; ++pixel) {
+        const int row = pixel / pictureWidth;
+        const int column = pixel % pictureWidth;
+        const int index = row * bytesPerRow + column / 8;
+        const auto bit = static_cast<std::uint8_t>(0x80u >> (column % 8));
+        if (handPicture[pixel] != '.') {
+            planes.mask[index] = static_cast<std::uint8_t>(planes.mask[index] & ~bit);
         }
-        ++row;
+        if (handPicture[pixel] == 'o') {
+            planes.image[index] = static_cast<std::uint8_t>(planes.image[index] | bit);
+        }
     }
     return planes;
 }

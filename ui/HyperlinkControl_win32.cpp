@@ -1,12 +1,12 @@
 #include "ui/HyperlinkControl.h"
 
 #include "platform/AnsiText.h"
+#include "ui/ShellOpen.h"
 #include "ui/HandCursor.h"
 #include "ui/LinkColor.h"
 #include "ui/Painting.h"
 
 #include <commctrl.h>
-#include <shellapi.h>
 
 #include <cstring>
 #include <string_view>
@@ -209,9 +209,7 @@ bool HyperlinkControl::computeLinkRect() noexcept
 
 bool HyperlinkControl::navigate() noexcept
 {
-    const auto result = reinterpret_cast<INT_PTR>(
-        ShellExecuteA(nullptr, "open", static_cast<const char*>(address_.get()), nullptr, nullptr, SW_SHOWNORMAL));
-    if (result <= 32) {
+    if (!ui::openWithShell(static_cast<const char*>(address_.get()))) {
         return false;
     }
     visited_ = true;

@@ -5,8 +5,8 @@
 #include "resources/DialogIds.h"
 #include "resources/StringIds.h"
 #include "ui/CenterWindow.h"
+#include "ui/ComScope.h"
 
-#include <objbase.h>
 #include <shlobj.h>
 
 namespace {
@@ -26,24 +26,6 @@ public:
 
 private:
     PIDLIST_ABSOLUTE items_;
-};
-
-// The new-style folder browser needs COM on the calling thread for as long
-// as it runs.
-class ComScope {
-public:
-    ComScope() noexcept : initialised_(SUCCEEDED(CoInitialize(nullptr))) {}
-    ~ComScope()
-    {
-        if (initialised_) {
-            CoUninitialize();
-        }
-    }
-    ComScope(const ComScope&) = delete;
-    ComScope& operator=(const ComScope&) = delete;
-
-private:
-    bool initialised_;
 };
 
 } // namespace
@@ -112,7 +94,7 @@ void JreNotFoundDialog::browse() noexcept
     request.lpszTitle = title.c_str();
     request.ulFlags = browseFlags;
 
-    const ComScope com;
+    const ui::ComScope com; // for as long as the browser runs
     const ItemList chosen(SHBrowseForFolderA(&request));
     if (chosen.get() == nullptr) {
         return; // cancelled: nothing changes

@@ -55,6 +55,7 @@ enum class Kind {
     MemoryStream,  // java/io/ByteArrayOutputStream: `bytes`
     PrintStream,   // java/io/PrintStream over `target`
     Throwable,     // `className`, `bytes` = message if `hasMessage`, `where` = frame
+    Plain,         // any other object (a Thread, the Runtime): only its class
 };
 
 // Objects are never freed: a test process is short, and a stale reference
@@ -84,6 +85,8 @@ enum class Body {
     SetOut,
     SetErr,
     Exit,
+    GetRuntime,
+    RemoveShutdownHook,
     Main,
     SecondaryMain,
     Stop,
@@ -114,6 +117,7 @@ struct ThreadState {
     std::string name;         // "main" for the creating thread, else Thread-<n>
     bool attached = false;
     Object* pending = nullptr;
+    jboolean returnedBoolean = JNI_FALSE;  // of the latest boolean method
 };
 
 // The calling thread's state if it is attached, else null.
@@ -181,7 +185,28 @@ std::string frameOf(const std::string& className, const std::string& method);
 void println(Object* stream, const std::string& text);
 Object* systemOut();
 Object* systemErr();
-// System.exit: the process ends with `status` at once.
+// System.exit: the shutdown hooks run, then the process ends with `status`.
 [[noreturn]] void systemExit(int status);
+
+// ---- shutdown (Invocation.cpp) ---------------------------------------------
+
+// Marks the shutdown as begun, unless it has; true for the caller that
+// marked it, which must then run the hooks. From here on
+// Runtime.removeShutdownHook is refused, as the JDK refuses it.
+bool beginShutdown();
+bool shutdownBegun();
+// Runs the program's scripted hook, if any, on a thread of its own, and
+// waits for it.
+void runShutdownHooks();
+// As HotSpot does once the JVM has exited: a thread still attached is
+// frozen for good the next time it calls into the JVM or comes back from
+// what it was doing in Java.
+void freezeIfExited();
+
+// ---- the program's events (Program.cpp) ------------------------------------
+
+// The manual-reset event "fakejvm-<name>" of the session, made on first use
+// and kept until the process ends.
+HANDLE namedEvent(const std::string& name);
 
 }  // namespace fakejvm

@@ -17,6 +17,8 @@ std::vector<ThreadState*> threads;
 int nextThreadNumber = 0;
 bool created = false;
 bool destroyed = false;
+bool shuttingDown = false;  // the hooks have begun
+bool exited = false;        // DestroyJavaVM has brought the JVM down
 
 std::string hex(jint value) {
     char text[16];
@@ -80,11 +82,14 @@ jint JNICALL destroyJavaVm(JavaVM* vm) {
         }
     }
     logLine("DestroyJavaVM");
-    // Like the real JVM, wait for the program's other threads, attached
-    // native threads included; a thread that ended without detaching is a
+    // Like HotSpot: wait for the program's other threads, attached native
+    // threads included, and then run the shutdown hooks. The wait ends in
+    // the same step that begins the shutdown, so a thread that attaches
+    // later is not waited for. A thread that ended without detaching is a
     // fault, and one that never detaches would hang the test.
     ThreadState* self = currentThread();
     const DWORD start = GetTickCount();
+    bool hooksToRun = false;
     for (;;) {
         ThreadState* waitingFor = nullptr;
         {
@@ -98,21 +103,35 @@ jint JNICALL destroyJavaVm(JavaVM* vm) {
                 }
                 waitingFor = thread;
             }
-        }
-        if (waitingFor == nullptr) {
-            break;
+            if (waitingFor == nullptr) {
+                hooksToRun = beginShutdown();
+                break;
+            }
         }
         if (GetTickCount() - start > 60000) {
             fatal("DestroyJavaVM: thread " + waitingFor->name + " still attached after 60 s");
         }
         Sleep(10);
     }
+    if (hooksToRun) {
+        runShutdownHooks();
+    }
     if (self != nullptr) {
         detachThread(*self);
     }
+    std::string frozen;
     {
         Locked locked;
         destroyed = true;
+        exited = true;
+        for (ThreadState* thread : threads) {
+            if (thread->attached) {
+                frozen += " " + thread->name;
+            }
+        }
+    }
+    if (!frozen.empty()) {
+        logLine("DestroyJavaVM leaves attached:" + frozen);
     }
     logLine("DestroyJavaVM done");
     return JNI_OK;
@@ -150,6 +169,7 @@ jint JNICALL attachCurrentThread(JavaVM* vm, void** penv, void* args) {
 
 jint JNICALL detachCurrentThread(JavaVM* vm) {
     checkVm(vm, "DetachCurrentThread");
+    freezeIfExited();
     ThreadState* thread = currentThread();
     if (thread == nullptr) {
         fatal("DetachCurrentThread on a thread that is not attached");
@@ -226,6 +246,10 @@ jint createJavaVm(JavaVM** pvm, void** penv, void* initArgs) {
     if (program.createDelayMs > 0) {
         Sleep(static_cast<DWORD>(program.createDelayMs));
     }
+    if (!program.createWait.empty() &&
+        WaitForSingleObject(namedEvent(program.createWait), 30000) != WAIT_OBJECT_0) {
+        logLine("createWait " + program.createWait + " timed out");
+    }
     *pvm = nullptr;
     *penv = nullptr;
     jint result = JNI_OK;
@@ -274,7 +298,81 @@ jint getDefaultInitArgs(void* initArgs) {
 }
 #endif
 
+// The hook thread's state, filled in once it is attached (it is created
+// suspended, since attaching needs its identifier).
+struct HookStart {
+    ThreadState* thread = nullptr;
+};
+
+DWORD WINAPI runHook(void* parameter) {
+    const HookStart* start = static_cast<const HookStart*>(parameter);
+    ThreadState& thread = *start->thread;
+    delete start;
+    logLine("hook " + thread.name + " runs");
+    runActions(thread, script().hook, nullptr, frameOf(script().mainClass, "lambda$main$0"));
+    {
+        Locked locked;
+        thread.pending = nullptr;
+    }
+    logLine("hook " + thread.name + " ends");
+    detachThread(thread);
+    return 0;
+}
+
 }  // namespace
+
+bool beginShutdown() {
+    Locked locked;
+    if (shuttingDown) {
+        return false;
+    }
+    shuttingDown = true;
+    return true;
+}
+
+bool shutdownBegun() {
+    Locked locked;
+    return shuttingDown;
+}
+
+void runShutdownHooks() {
+    if (!script().hasHook) {
+        return;
+    }
+    HookStart* start = new HookStart;
+    DWORD id = 0;
+    HANDLE handle = CreateThread(nullptr, 0, runHook, start, CREATE_SUSPENDED, &id);
+    if (handle == nullptr) {
+        fatal("shutdown hook: CreateThread failed");
+    }
+    HANDLE waitable = nullptr;
+    DuplicateHandle(GetCurrentProcess(), handle, GetCurrentProcess(), &waitable, 0, FALSE,
+                    DUPLICATE_SAME_ACCESS);
+    start->thread = &attachThread(id, handle, false);
+    ResumeThread(waitable);
+    WaitForSingleObject(waitable, INFINITE);
+    CloseHandle(waitable);
+}
+
+void freezeIfExited() {
+    bool frozen = false;
+    std::string name;
+    {
+        Locked locked;
+        if (exited) {
+            for (ThreadState* thread : threads) {
+                if (thread->attached && thread->threadId == GetCurrentThreadId()) {
+                    frozen = true;
+                    name = thread->name;
+                }
+            }
+        }
+    }
+    if (frozen) {
+        logLine("frozen " + name);
+        Sleep(INFINITE);
+    }
+}
 
 ThreadState* currentThread() {
     return attachedThread(GetCurrentThreadId());
@@ -302,6 +400,7 @@ void detachThread(ThreadState& thread) {
 }
 
 ThreadState& threadOf(JNIEnv* env, const char* call) {
+    freezeIfExited();
     Locked locked;
     for (ThreadState* thread : threads) {
         if (&thread->env != env) {

@@ -174,7 +174,10 @@ Kind kindOfInstance(const std::string& className) {
     if (className == "java/io/ByteArrayOutputStream") {
         return Kind::MemoryStream;
     }
-    return Kind::PrintStream;
+    if (className == "java/io/PrintStream") {
+        return Kind::PrintStream;
+    }
+    return Kind::Plain;
 }
 
 // The three shapes of a call differ only in where the arguments come from.
@@ -214,22 +217,28 @@ Object* callInstance(JNIEnv* env, jobject self, jmethodID id, const Arguments& f
     require(!method.isStatic && method.name != "<init>", call, "not an instance method ID");
     require(method.className == receiver->className || isThrowableReceiver(*receiver, method),
             call, "method ID of another class than the receiver's");
-    require(kind == 'V' ? returnTypeOf(method) == 'V' : returnsObject(method), call,
+    require(kind == 'L' ? returnsObject(method) : returnTypeOf(method) == kind, call,
             "method's return type does not fit this Call function");
     const std::vector<Value> args = collect(thread, method, from, call);
     return invoke(thread, method, receiver, args);
 }
 
-void callStaticVoid(JNIEnv* env, jclass clazz, jmethodID id, const Arguments& from,
-                    const char* call) {
+Object* callStatic(JNIEnv* env, jclass clazz, jmethodID id, const Arguments& from, char kind,
+                   const char* call) {
     ThreadState& thread = enter(env, call);
     Object* type = requireClass(thread, clazz, call);
     const Method& method = requireMethod(id, call);
     require(method.isStatic, call, "not a static method ID");
     require(method.className == type->name, call, "method ID of another class");
-    require(returnTypeOf(method) == 'V', call, "method does not return void");
+    require(kind == 'L' ? returnsObject(method) : returnTypeOf(method) == kind, call,
+            "method's return type does not fit this Call function");
     const std::vector<Value> args = collect(thread, method, from, call);
-    invoke(thread, method, nullptr, args);
+    return invoke(thread, method, nullptr, args);
+}
+
+void callStaticVoid(JNIEnv* env, jclass clazz, jmethodID id, const Arguments& from,
+                    const char* call) {
+    callStatic(env, clazz, id, from, 'V', call);
 }
 
 // ---- the entries -------------------------------------------------------------
@@ -371,6 +380,74 @@ void JNICALL jniCallStaticVoidMethodA(JNIEnv* env, jclass clazz, jmethodID id,
     Arguments from;
     from.array = args;
     callStaticVoid(env, clazz, id, from, "CallStaticVoidMethodA");
+}
+
+jobject JNICALL jniCallStaticObjectMethodV(JNIEnv* env, jclass clazz, jmethodID id, va_list list) {
+    Arguments from;
+    va_list copy;
+    va_copy(copy, list);
+    from.list = &copy;
+    Object* result = callStatic(env, clazz, id, from, 'L', "CallStaticObjectMethodV");
+    va_end(copy);
+    return objectResult(env, result);
+}
+
+jobject JNICALL jniCallStaticObjectMethod(JNIEnv* env, jclass clazz, jmethodID id, ...) {
+    va_list list;
+    va_start(list, id);
+    jobject result = jniCallStaticObjectMethodV(env, clazz, id, list);
+    va_end(list);
+    return result;
+}
+
+jobject JNICALL jniCallStaticObjectMethodA(JNIEnv* env, jclass clazz, jmethodID id,
+                                           const jvalue* args) {
+    Arguments from;
+    from.array = args;
+    return objectResult(env, callStatic(env, clazz, id, from, 'L', "CallStaticObjectMethodA"));
+}
+
+jboolean booleanResult(JNIEnv* env) {
+    ThreadState& thread = threadOf(env, "CallBooleanMethod");
+    return thread.pending != nullptr ? JNI_FALSE : thread.returnedBoolean;
+}
+
+jboolean JNICALL jniCallBooleanMethodV(JNIEnv* env, jobject self, jmethodID id, va_list list) {
+    Arguments from;
+    va_list copy;
+    va_copy(copy, list);
+    from.list = &copy;
+    callInstance(env, self, id, from, 'Z', "CallBooleanMethodV");
+    va_end(copy);
+    return booleanResult(env);
+}
+
+jboolean JNICALL jniCallBooleanMethod(JNIEnv* env, jobject self, jmethodID id, ...) {
+    va_list list;
+    va_start(list, id);
+    const jboolean result = jniCallBooleanMethodV(env, self, id, list);
+    va_end(list);
+    return result;
+}
+
+jboolean JNICALL jniCallBooleanMethodA(JNIEnv* env, jobject self, jmethodID id, const jvalue* args) {
+    Arguments from;
+    from.array = args;
+    callInstance(env, self, id, from, 'Z', "CallBooleanMethodA");
+    return booleanResult(env);
+}
+
+jboolean JNICALL jniIsInstanceOf(JNIEnv* env, jobject object, jclass clazz) {
+    ThreadState& thread = enter(env, "IsInstanceOf");
+    Object* type = requireClass(thread, clazz, "IsInstanceOf");
+    Object* target = resolve(thread, object, "IsInstanceOf");
+    if (target == nullptr) {
+        return JNI_TRUE; // null is an instance of every class, as JNI has it
+    }
+    return target->className == type->name ||
+                   (type->name == "java/lang/Throwable" && target->kind == Kind::Throwable)
+               ? JNI_TRUE
+               : JNI_FALSE;
 }
 
 jbyteArray JNICALL jniNewByteArray(JNIEnv* env, jsize length) {
@@ -526,6 +603,13 @@ JNINativeInterface_ buildTable() {
     table.CallVoidMethodV = jniCallVoidMethodV;
     table.CallVoidMethodA = jniCallVoidMethodA;
     table.CallStaticVoidMethod = jniCallStaticVoidMethod;
+    table.CallStaticObjectMethod = jniCallStaticObjectMethod;
+    table.CallStaticObjectMethodV = jniCallStaticObjectMethodV;
+    table.CallStaticObjectMethodA = jniCallStaticObjectMethodA;
+    table.CallBooleanMethod = jniCallBooleanMethod;
+    table.CallBooleanMethodV = jniCallBooleanMethodV;
+    table.CallBooleanMethodA = jniCallBooleanMethodA;
+    table.IsInstanceOf = jniIsInstanceOf;
     table.CallStaticVoidMethodV = jniCallStaticVoidMethodV;
     table.CallStaticVoidMethodA = jniCallStaticVoidMethodA;
     table.NewByteArray = jniNewByteArray;

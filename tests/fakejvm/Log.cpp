@@ -25,6 +25,12 @@
 //   System.exit <n>
 //   DetachCurrentThread <name>[ with <dotted class> pending]
 //   DestroyJavaVM, then DestroyJavaVM done once the other threads are gone
+//   and the hooks have run; before it, DestroyJavaVM leaves attached: <names>
+//   for threads that attached while the hooks ran
+//   hook Thread-<n> runs | hook Thread-<n> ends
+//   removeShutdownHook refused: shutdown in progress
+//   frozen <name>   (a thread still attached came back after the JVM exited)
+//   createWait <name> timed out
 //   FATAL <diagnostic> | unexpected JNI call <slot>
 //   script <path> missing, defaults used
 //

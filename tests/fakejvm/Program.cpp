@@ -27,12 +27,17 @@ void splitWord(const std::string& text, std::string& first, std::string& rest) {
 struct SpawnedJob {
     ThreadState* thread = nullptr;
     DWORD sleepMs = 0;
+    HANDLE until = nullptr;  // an event to wait for instead (30 s at most)
     std::string text;
 };
 
 DWORD WINAPI runSpawned(void* parameter) {
     SpawnedJob* job = static_cast<SpawnedJob*>(parameter);
-    Sleep(job->sleepMs);
+    if (job->until != nullptr) {
+        WaitForSingleObject(job->until, 30000);
+    } else {
+        Sleep(job->sleepMs);
+    }
     if (!job->text.empty()) {
         println(systemOut(), job->text);
     }
@@ -47,7 +52,11 @@ void spawn(const Action& action) {
     std::string text;
     splitWord(action.text, delay, text);
     SpawnedJob* job = new SpawnedJob;
-    job->sleepMs = static_cast<DWORD>(number(delay, action));
+    if (!delay.empty() && delay[0] == '@') {
+        job->until = namedEvent(delay.substr(1));
+    } else {
+        job->sleepMs = static_cast<DWORD>(number(delay, action));
+    }
     job->text = text;
     DWORD id = 0;
     HANDLE handle = CreateThread(nullptr, 0, runSpawned, job, CREATE_SUSPENDED, &id);
@@ -89,18 +98,6 @@ void await(const Action& action) {
 // handle, and the wait after it would never see it.
 std::map<std::string, HANDLE> namedEvents;  // guarded by the world lock
 
-HANDLE namedEvent(const std::string& name) {
-    Locked locked;
-    HANDLE& event = namedEvents[name];
-    if (event == nullptr) {
-        event = CreateEventA(nullptr, TRUE, FALSE, ("fakejvm-" + name).c_str());
-        if (event == nullptr) {
-            fatal("cannot create the event fakejvm-" + name);
-        }
-    }
-    return event;
-}
-
 void waitFor(const Action& action) {
     std::string name;
     std::string limitText;
@@ -119,6 +116,18 @@ void signal(const Action& action) {
 
 }  // namespace
 
+HANDLE namedEvent(const std::string& name) {
+    Locked locked;
+    HANDLE& event = namedEvents[name];
+    if (event == nullptr) {
+        event = CreateEventA(nullptr, TRUE, FALSE, ("fakejvm-" + name).c_str());
+        if (event == nullptr) {
+            fatal("cannot create the event fakejvm-" + name);
+        }
+    }
+    return event;
+}
+
 void countFinished(const std::string& method) {
     Locked locked;
     ++finishedCalls[method];
@@ -127,6 +136,7 @@ void countFinished(const std::string& method) {
 void runActions(ThreadState& thread, const std::vector<Action>& actions, Object* arguments,
                 const std::string& frame) {
     for (const Action& action : actions) {
+        freezeIfExited();
         const std::string& verb = action.verb;
         if (verb == "out") {
             println(systemOut(), action.text);
@@ -174,6 +184,7 @@ void runActions(ThreadState& thread, const std::vector<Action>& actions, Object*
             println(systemOut(), folder);
         }
     }
+    freezeIfExited();
 }
 
 }  // namespace fakejvm

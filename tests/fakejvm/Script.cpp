@@ -9,6 +9,14 @@
 //
 //   create=<int>             JNI_CreateJavaVM returns this code (default 0)
 //   createDelay=<ms>         JNI_CreateJavaVM takes this long (a slow start)
+//   createWait=<name>        JNI_CreateJavaVM waits (30 s at most) for the
+//                            named event before it goes on, so that a test
+//                            decides when creation ends
+//   hook=<actions>           the program's shutdown hook: run on a thread of
+//                            its own once the JVM shuts down (in
+//                            DestroyJavaVM after the program's threads
+//                            ended, or in System.exit), while
+//                            Runtime.removeShutdownHook is refused
 //   reject=<option>          an option the JVM does not recognise: creation
 //                            fails with -1 (JNI_ERR) unless ignoreUnrecognized
 //   loaded=<dll>             JNI_CreateJavaVM logs whether the process has
@@ -42,6 +50,7 @@
 //                            finished <count> times (default limit 30000 ms)
 //   spawn <ms> [text]        starts a non-daemon thread that sleeps and then
 //                            prints text; DestroyJavaVM waits for it
+//   spawn @<name> [text]     the same, waiting for the named event instead
 //   env <NAME>               prints NAME=<value>, or NAME is not set
 //   cwd                      prints the current directory
 //   wait <name> [ms]         waits until the named event is signalled (by a
@@ -143,6 +152,12 @@ bool parseScript(const std::string& text, Script& script, std::string& error) {
             good = parseInt(value, parsed.createResult);
         } else if (key == "createDelay") {
             good = parseInt(value, parsed.createDelayMs) && parsed.createDelayMs >= 0;
+        } else if (key == "createWait") {
+            parsed.createWait = value;
+            good = !value.empty();
+        } else if (key == "hook") {
+            parsed.hasHook = true;
+            good = parseActions(value, parsed.hook, error);
         } else if (key == "reject") {
             parsed.rejectedOptions.push_back(value);
         } else if (key == "loaded") {

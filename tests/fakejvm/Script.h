@@ -23,6 +23,9 @@ struct Failure {
 struct Script {
     int createResult = 0;
     int createDelayMs = 0;
+    std::string createWait;      // event name: creation waits for it
+    std::vector<Action> hook;    // a shutdown hook the program registers
+    bool hasHook = false;
     std::vector<std::string> rejectedOptions;
     std::vector<std::string> reportedModules; // DLL names
     int defaultStackSize = 0;

@@ -26,7 +26,9 @@ const char* const builtInClasses[] = {
     "java/lang/Object",     "java/lang/String",  "java/lang/System",
     "java/lang/Throwable",  "java/io/OutputStream", "java/io/FileOutputStream",
     "java/io/PrintStream",  "java/io/ByteArrayOutputStream",
+    "java/lang/Runtime",    "java/lang/IllegalStateException",
 };
+Object* theRuntime = nullptr;
 
 void addMethod(const std::string& className, const std::string& name,
                const std::string& signature, bool isStatic, Body body) {
@@ -48,6 +50,7 @@ void buildWorld() {
         classes[name] = nullptr;
     }
     throwableClasses.insert("java/lang/Throwable");
+    throwableClasses.insert("java/lang/IllegalStateException");
     addMethod("java/lang/String", "<init>", "([B)V", false, Body::StringInit);
     addMethod("java/io/FileOutputStream", "<init>", "(Ljava/lang/String;)V", false,
               Body::FileStreamInit);
@@ -61,6 +64,9 @@ void buildWorld() {
     addMethod("java/lang/System", "setOut", "(Ljava/io/PrintStream;)V", true, Body::SetOut);
     addMethod("java/lang/System", "setErr", "(Ljava/io/PrintStream;)V", true, Body::SetErr);
     addMethod("java/lang/System", "exit", "(I)V", true, Body::Exit);
+    addMethod("java/lang/Runtime", "getRuntime", "()Ljava/lang/Runtime;", true, Body::GetRuntime);
+    addMethod("java/lang/Runtime", "removeShutdownHook", "(Ljava/lang/Thread;)Z", false,
+              Body::RemoveShutdownHook);
     if (!program.mainClass.empty()) {
         classes[program.mainClass] = nullptr;
         if (program.hasMain) {
@@ -354,6 +360,9 @@ void println(Object* stream, const std::string& text) {
 
 void systemExit(int status) {
     logLine("System.exit " + std::to_string(status));
+    if (beginShutdown()) {
+        runShutdownHooks();
+    }
     ExitProcess(static_cast<UINT>(status));
 }
 
@@ -477,6 +486,31 @@ Object* invoke(ThreadState& thread, const Method& method, Object* self,
             return nullptr;
         case Body::Exit:
             systemExit(args.empty() ? 0 : args[0].primitive.i);
+        case Body::GetRuntime: {
+            Locked locked;
+            if (theRuntime == nullptr) {
+                theRuntime = newObject(Kind::Plain, "java/lang/Runtime");
+            }
+            return theRuntime;
+        }
+        case Body::RemoveShutdownHook: {
+            // In the order the JDK checks: the shutdown first, then the hook.
+            if (shutdownBegun()) {
+                logLine("removeShutdownHook refused: shutdown in progress");
+                throwNew(thread, "java/lang/IllegalStateException", "Shutdown in progress",
+                         frameOf("java/lang/ApplicationShutdownHooks", "remove"));
+                return nullptr;
+            }
+            if (arg == nullptr) {
+                throwNew(thread, "java/lang/NullPointerException", "",
+                         frameOf("java/lang/ApplicationShutdownHooks", "remove"));
+                return nullptr;
+            }
+            // No program of this JVM registers hooks through JNI.
+            thread.returnedBoolean = JNI_FALSE;
+            return nullptr;
+        }
+
         case Body::Main:
         case Body::SecondaryMain:
         case Body::Stop:

@@ -36,6 +36,7 @@ struct Host {
     bool capture = false;
     std::string forward;   // argument for secondaryMain from another thread
     bool stop = false;     // call stop() from another thread
+    bool late = false;     // attach from another thread while the hooks run
     std::string mainClass;
     std::vector<std::string> arguments;
     CreateJavaVm create = nullptr;
@@ -169,6 +170,55 @@ DWORD WINAPI callFromOtherThread(void* parameter) {
     return 0;
 }
 
+// What the launcher asks an attached thread: whether the shutdown hooks run.
+// The class of what Runtime.removeShutdownHook(null) throws.
+std::string probeHooks(JNIEnv* env) {
+    jclass runtimeClass = env->FindClass("java/lang/Runtime");
+    jmethodID getRuntime =
+        env->GetStaticMethodID(runtimeClass, "getRuntime", "()Ljava/lang/Runtime;");
+    jmethodID remove =
+        env->GetMethodID(runtimeClass, "removeShutdownHook", "(Ljava/lang/Thread;)Z");
+    jobject runtime = env->CallStaticObjectMethod(runtimeClass, getRuntime);
+    env->CallBooleanMethod(runtime, remove, nullptr);
+    jthrowable thrown = env->ExceptionOccurred();
+    env->ExceptionClear();
+    if (thrown == nullptr) {
+        return "nothing";
+    }
+    for (const char* name : {"java/lang/IllegalStateException", "java/lang/NullPointerException"}) {
+        jclass type = env->FindClass(name);
+        if (type != nullptr && env->IsInstanceOf(thrown, type)) {
+            return name;
+        }
+        env->ExceptionClear();
+    }
+    return "another exception";
+}
+
+// A thread that attaches once the shutdown hook runs (it signals
+// "st-hook-running"), as a late hand-over would: probes, calls
+// secondaryMain and would detach afterwards.
+DWORD WINAPI attachDuringHooks(void* parameter) {
+    Host& host = *static_cast<Host*>(parameter);
+    HANDLE hookRuns = CreateEventA(nullptr, TRUE, FALSE, "fakejvm-st-hook-running");
+    WaitForSingleObject(hookRuns, 10000);
+    CloseHandle(hookRuns);
+    JNIEnv* env = nullptr;
+    if (host.vm->AttachCurrentThread(reinterpret_cast<void**>(&env), nullptr) != JNI_OK) {
+        say("late attach failed");
+        return 0;
+    }
+    say("late probe " + probeHooks(env));
+    jclass mainClass = env->FindClass(host.mainClass.c_str());
+    jmethodID second =
+        env->GetStaticMethodID(mainClass, "secondaryMain", "([Ljava/lang/String;)V");
+    jobjectArray array = newJavaStringArray(env, {"late"});
+    env->CallStaticVoidMethod(mainClass, second, array);
+    host.vm->DetachCurrentThread();
+    say("late thread detached");
+    return 0;
+}
+
 DWORD WINAPI javaThread(void* parameter) {
     Host& host = *static_cast<Host*>(parameter);
     std::vector<JavaVMOption> options(host.options.size());
@@ -213,6 +263,9 @@ DWORD WINAPI javaThread(void* parameter) {
         } else {
             jobjectArray array = newJavaStringArray(env, host.arguments);
             env->CallStaticVoidMethod(mainClass, main, array);
+            if (host.late) {
+                say("probe " + probeHooks(env));
+            }
             jthrowable thrown = env->ExceptionOccurred();
             if (thrown != nullptr) {
                 env->ExceptionDescribe();
@@ -289,6 +342,8 @@ int runHost(int argc, char** argv) {
             host.capture = true;
         } else if (flag == "--stop") {
             host.stop = true;
+        } else if (flag == "--late") {
+            host.late = true;
         } else if (i + 1 < argc) {
             const std::string value = argv[++i];
             if (flag == "--opt") {
@@ -347,6 +402,7 @@ int runHost(int argc, char** argv) {
     if (!host.forward.empty() || host.stop) {
         other = CreateThread(nullptr, 0, callFromOtherThread, &host, 0, nullptr);
     }
+    HANDLE late = host.late ? CreateThread(nullptr, 0, attachDuringHooks, &host, 0, nullptr) : nullptr;
     HANDLE thread = CreateThread(nullptr, static_cast<SIZE_T>(defaults.javaStackSize), javaThread,
                                  &host, 0, nullptr);
     WaitForSingleObject(thread, INFINITE);
@@ -358,6 +414,10 @@ int runHost(int argc, char** argv) {
     }
     if (host.vm != nullptr) {
         say("destroy " + std::to_string(host.vm->DestroyJavaVM()));
+    }
+    if (late != nullptr) {
+        // Frozen once the JVM has exited: it never comes back.
+        say(WaitForSingleObject(late, 3000) == WAIT_TIMEOUT ? "late thread still inside" : "late thread ended");
     }
     return static_cast<int>(code);
 }
@@ -499,6 +559,34 @@ TEST_F(FakeJvm, LogsCreationArgumentsAndTheThreadsStack) {
         "DestroyJavaVM\n"
         "DestroyJavaVM done\n",
         outcome.log);
+}
+
+TEST_F(FakeJvm, HooksRunAfterTheProgramsThreadsAndALateThreadIsFrozen) {
+    // As HotSpot: DestroyJavaVM waits for the program's threads, then runs
+    // the shutdown hooks; the runtime then refuses to touch its hooks; a
+    // thread that attached while they ran is not waited for, and is frozen
+    // when it next comes back into the JVM.
+    script(std::string(appScript) +
+           "main=spawn 200 worker done\n"
+           "hook=out hook;signal st-hook-running;wait st-second 10000\n"
+           "secondaryMain=signal st-second;sleep 300\n");
+    const Outcome outcome = host({"run", "--late", "com/example/App"});
+    EXPECT_EQ(0u, outcome.exitCode) << outcome.err;
+    EXPECT_NE(std::string::npos, outcome.out.find("host: probe java/lang/NullPointerException\n")) << outcome.out;
+    EXPECT_NE(std::string::npos, outcome.out.find("host: late probe java/lang/IllegalStateException\n"))
+        << outcome.out;
+    EXPECT_NE(std::string::npos, outcome.out.find("host: destroy 0\nhost: late thread still inside\n"))
+        << outcome.out;
+    EXPECT_EQ(std::string::npos, outcome.out.find("late thread detached")) << outcome.out;
+    EXPECT_EQ("worker done\r\nhook\r\n", javaOutput(outcome.out));
+    const std::string& log = outcome.log;
+    const auto at = [&log](const char* line) { return log.find(std::string(line) + "\n"); };
+    EXPECT_LT(at("Thread-0 ended"), at("hook Thread-1 runs")) << log;
+    EXPECT_LT(at("hook Thread-1 runs"), at("AttachCurrentThread Thread-2")) << log;
+    EXPECT_NE(std::string::npos, at("removeShutdownHook refused: shutdown in progress")) << log;
+    EXPECT_LT(at("hook Thread-1 ends"), at("DestroyJavaVM leaves attached: Thread-2")) << log;
+    EXPECT_LT(at("DestroyJavaVM leaves attached: Thread-2"), at("DestroyJavaVM done")) << log;
+    EXPECT_NE(std::string::npos, at("frozen Thread-2")) << log;
 }
 
 TEST_F(FakeJvm, MainReceivesEveryArgumentInOrderWithItsBytes) {

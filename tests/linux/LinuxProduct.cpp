@@ -293,6 +293,27 @@ const std::string& javaClasses()
     return classes.path;
 }
 
+const std::string& agentJar()
+{
+    static const ScratchFolder agent{[] {
+        const std::string folder = scratchFolder("agent");
+        {
+            std::ofstream manifest(folder + "manifest.txt");
+            manifest << "Premain-Class: quarnel.test.HeldStart\n";
+        }
+        const std::vector<std::string> command{jdkHome() + "bin/jar", "cfm", folder + "agent.jar",
+                                               folder + "manifest.txt", "-C", javaClasses(),
+                                               "quarnel/test/HeldStart.class"};
+        const int status = runProcess(folder, command, environmentWith({}), folder + "jar.out", folder + "jar.err");
+        if (status != 0) {
+            ADD_FAILURE() << "jar failed (" << status << ")";
+        }
+        return folder;
+    }()};
+    static const std::string jar = agent.path + "agent.jar";
+    return jar;
+}
+
 std::string javaConfig(const std::string& mainClass, const std::string& parameters, const std::string& application,
                        const std::string& runtimeKeys)
 {

@@ -110,6 +110,10 @@ bool eventually(Condition condition, int milliseconds)
 std::string jdkHome();
 // The folder of the test programs' classes, compiled once per test run.
 const std::string& javaClasses();
+// A jar of the agent quarnel.test.HeldStart, which holds the JVM's creation
+// until a file "release-agent" appears in the working directory; made once
+// per test run.
+const std::string& agentJar();
 // Configuration of a product running `mainClass` on the test JDK with
 // -Xcheck:jni and `parameters`; `application` goes into [Application].
 std::string javaConfig(const std::string& mainClass, const std::string& parameters = "",

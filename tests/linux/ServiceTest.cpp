@@ -104,7 +104,6 @@ TEST(LinuxService, MainClassWithoutStopIsDescribedAndRunsOn)
     ASSERT_TRUE(eventually([&] { return service.err() == described; })) << service.err();
     service.signal(SIGTERM);
     ASSERT_TRUE(eventually([&] { return countOf(service.err(), "NoSuchMethodError") == 2; })) << service.err();
-    pauseMilliseconds(500);
     EXPECT_TRUE(service.stillRunning());
 
     app.write("quit", "");
@@ -172,6 +171,36 @@ TEST(LinuxService, OnlyAServiceRunsWithReducedSignalUse)
         EXPECT_EQ(r.err, "");
         EXPECT_EQ(r.exitCode, 0);
     }
+}
+
+TEST(LinuxService, StopSignalsReachStopUntilTheProgramShutsDown)
+{
+    // main has returned, a worker keeps the program alive: systemd's stop
+    // must still reach stop(). Once the shutdown hook runs, a stop signal
+    // neither calls stop() again nor cuts the hook short.
+    LinuxProduct app("worker");
+    app.writeIni(javaConfig("quarnel.test.Worker", "", "Application Type=service\n"));
+    RunningLaunch service = app.spawn("service");
+    ASSERT_TRUE(eventually([&] { return service.out().find("worker runs\n") != std::string::npos; }))
+        << service.out() << service.err();
+    // What a program started in this phase inherits.
+    const std::size_t child = service.out().find("child ");
+    ASSERT_NE(child, std::string::npos) << service.out();
+    const std::string signals = service.out().substr(child, service.out().find('\n', child) - child);
+    const unsigned long long stopSignals = 1ull << (SIGINT - 1) | 1ull << (SIGTERM - 1);
+    EXPECT_EQ(signalSet(signals, "SigBlk") & stopSignals, 0u) << signals;
+    EXPECT_EQ(signalSet(signals, "SigIgn") & stopSignals, 0u) << signals;
+
+    service.signal(SIGTERM);
+    ASSERT_TRUE(eventually([&] { return service.out().find("hook starts\n") != std::string::npos; }))
+        << service.out() << service.err();
+    service.signal(SIGTERM);
+    service.signal(SIGINT);
+    app.write("release-hook", "");
+    const RunResult r = service.finish();
+    EXPECT_EQ(r.out.substr(child), signals + "\nworker runs\nstop\nworker ends\nhook starts\nhook ends\n");
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.exitCode, 0);
 }
 
 } // namespace

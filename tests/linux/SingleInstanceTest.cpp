@@ -28,29 +28,41 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A product running quarnel.test.Single as a single instance, meeting its
-// further starts in a runtime folder of its own.
+// Where the instances of user `uid` meet: the system's runtime folder for
+// that user when it is theirs alone, otherwise a folder of their own in /tmp.
+std::string meetingFolder(unsigned uid)
+{
+    const std::string runtime = "/run/user/" + std::to_string(uid);
+    struct stat folder{};
+    if (::lstat(runtime.c_str(), &folder) == 0 && S_ISDIR(folder.st_mode) && folder.st_uid == uid &&
+        (folder.st_mode & 077) == 0) {
+        return runtime;
+    }
+    return "/tmp/quarnel-" + std::to_string(uid);
+}
+
+// A product running `mainClass` as a single instance.
 struct SingleApp {
-    explicit SingleApp(const std::string& name) : app(name), runtime(app.folder() + "runtime")
+    explicit SingleApp(const std::string& name, const std::string& mainClass = "quarnel.test.Single",
+                       const std::string& parameters = "")
+        : app(name)
     {
-        app.writeIni(javaConfig("quarnel.test.Single", "", "Single Instance=yes\n"));
-        fs::create_directory(runtime);
-        fs::permissions(runtime, fs::perms::owner_all, fs::perm_options::replace);
+        app.writeIni(javaConfig(mainClass, parameters, "Single Instance=yes\n"));
     }
-    std::vector<std::string> environment() const { return {"XDG_RUNTIME_DIR=" + runtime}; }
-    RunningLaunch start(const std::string& tag, const std::vector<std::string>& arguments) const
+    RunningLaunch start(const std::string& tag, const std::vector<std::string>& arguments,
+                        const std::vector<std::string>& environment = {}) const
     {
-        return app.spawn(tag, arguments, environment());
+        return app.spawn(tag, arguments, environment);
     }
-    RunResult handOver(const std::vector<std::string>& arguments) const { return app.run(arguments, environment()); }
+    RunResult handOver(const std::vector<std::string>& arguments) const { return app.run(arguments); }
     std::string socketIn(const std::string& folder) const
     {
         return folder + "/" + instance::instanceSocketName(app.executablePath()) + ".socket";
     }
+    std::string socket() const { return socketIn(meetingFolder(::geteuid())); }
     void quit() const { app.write("quit", ""); }
 
     LinuxProduct app;
-    std::string runtime;
 };
 
 // The first instance's output once main runs.
@@ -71,12 +83,12 @@ std::string delivery(const std::vector<std::string>& arguments)
 
 TEST(LinuxSingleInstance, FurtherStartHandsOverExactlyItsArguments)
 {
-    // Without XDG_RUNTIME_DIR the instances meet in a folder of the user's
-    // own that nobody else may enter.
+    // The instances meet in a folder of the user's own that nobody else may
+    // enter.
     SingleApp java("sihandover");
-    RunningLaunch first = java.app.spawn("first", {"first"}, {"XDG_RUNTIME_DIR"});
+    RunningLaunch first = java.start("first", {"first"});
     ASSERT_TRUE(mainRuns(first, "first")) << first.out() << first.err();
-    const std::string own = "/tmp/quarnel-" + std::to_string(::geteuid());
+    const std::string own = meetingFolder(::geteuid());
     struct stat folder{};
     ASSERT_EQ(::lstat(own.c_str(), &folder), 0);
     EXPECT_TRUE(S_ISDIR(folder.st_mode));
@@ -87,13 +99,13 @@ TEST(LinuxSingleInstance, FurtherStartHandsOverExactlyItsArguments)
     // A further start that looked for a runtime would now fail loudly.
     java.app.writeIni("[Application]\nSingle Instance=yes\n[Java Runtime Environment]\nJRE Path=/nowhere\n");
     const std::vector<std::string> arguments{"", "two words", std::string(5000, 'x'), "tab\there", "\"quoted\"", ""};
-    const RunResult second = java.app.run(arguments, {"XDG_RUNTIME_DIR"});
+    const RunResult second = java.handOver(arguments);
     EXPECT_EQ(second.out, "");
     EXPECT_EQ(second.err, "");
     EXPECT_EQ(second.exitCode, 0);
     ASSERT_TRUE(eventually([&] { return first.out().find(delivery(arguments)) != std::string::npos; }));
     // No arguments at all is an empty array, not one empty text.
-    EXPECT_EQ(java.app.run({}, {"XDG_RUNTIME_DIR"}).exitCode, 0);
+    EXPECT_EQ(java.handOver({}).exitCode, 0);
     ASSERT_TRUE(eventually([&] { return first.out().find(delivery({})) != std::string::npos; })) << first.out();
     java.quit();
     const RunResult r = first.finish();
@@ -173,7 +185,7 @@ TEST(LinuxSingleInstance, SocketOfAKilledFirstInstanceDoesNotStopTheNext)
     RunningLaunch killed = java.start("killed", {"killed"});
     ASSERT_TRUE(mainRuns(killed, "killed")) << killed.out() << killed.err();
     killed.kill();
-    ASSERT_TRUE(fs::exists(java.socketIn(java.runtime))); // left behind: nobody removed it
+    ASSERT_TRUE(fs::exists(java.socket())); // left behind: nobody removed it
 
     RunningLaunch next = java.start("next", {"next"});
     ASSERT_TRUE(mainRuns(next, "next")) << next.out() << next.err();
@@ -189,8 +201,7 @@ TEST(LinuxSingleInstance, SocketOfAKilledFirstInstanceDoesNotStopTheNext)
 
 TEST(LinuxSingleInstance, HandOverBeforeMainRunsIsHeldUntilItDoes)
 {
-    SingleApp java("siearly");
-    java.app.writeIni(javaConfig("quarnel.test.SlowStart", "", "Single Instance=yes\n"));
+    SingleApp java("siearly", "quarnel.test.SlowStart");
     RunningLaunch first = java.start("first", {});
     ASSERT_TRUE(eventually([&] { return first.out() == "initialising\n"; })) << first.out() << first.err();
     // Taken at once, delivered once main is called; then main returns.
@@ -267,19 +278,181 @@ TEST(LinuxSingleInstance, AnotherUserCannotHandOver)
                                     fs::perms::others_read | fs::perms::others_exec);
     }
     const std::vector<std::string> asNobody{"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
-    RunningLaunch first = java.app.spawn("first", {"first"}, {"XDG_RUNTIME_DIR"}, asNobody);
+    RunningLaunch first = java.app.spawn("first", {"first"}, {}, asNobody);
     ASSERT_TRUE(mainRuns(first, "first")) << first.out() << first.err();
-    const std::string socketPath = java.socketIn("/tmp/quarnel-65534");
+    const std::string socketPath = java.socketIn(meetingFolder(65534));
 
     EXPECT_EQ(answerTo(socketPath, {"intruder"}), -1);
     // The same user is answered, and only its arguments arrive.
-    EXPECT_EQ(java.app.spawn("legit", {"legit"}, {"XDG_RUNTIME_DIR"}, asNobody).finish().exitCode, 0);
+    EXPECT_EQ(java.app.spawn("legit", {"legit"}, {}, asNobody).finish().exitCode, 0);
     ASSERT_TRUE(eventually([&] { return first.out().find(delivery({"legit"})) != std::string::npos; }));
     java.quit();
     const RunResult r = first.finish();
     EXPECT_EQ(r.out, "main first\n" + delivery({"legit"}) + "main ends\n");
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(r.exitCode, 0);
+}
+
+// A folder as the system would keep it for a user, made for one test and
+// removed with everything in it afterwards.
+class UserFolder {
+public:
+    UserFolder(const std::string& path, unsigned uid, fs::perms mode) : path_(path)
+    {
+        existed_ = fs::exists(path_);
+        if (!existed_) {
+            fs::create_directory(path_);
+            EXPECT_EQ(::chown(path_.c_str(), uid, uid), 0) << std::strerror(errno);
+            fs::permissions(path_, mode, fs::perm_options::replace);
+        }
+    }
+    ~UserFolder()
+    {
+        if (!existed_) {
+            std::error_code ignored;
+            fs::remove_all(path_, ignored);
+        }
+    }
+    UserFolder(const UserFolder&) = delete;
+    UserFolder& operator=(const UserFolder&) = delete;
+    bool madeHere() const { return !existed_; }
+
+private:
+    std::string path_;
+    bool existed_ = false;
+};
+
+TEST(LinuxSingleInstance, OneMeetingPlacePerUserWhateverTheEnvironmentSays)
+{
+    // From the desktop, over ssh, from cron, after su: the runtime-folder
+    // variable differs or names another user's folder, and still all meet.
+    SingleApp java("sienvironment");
+    const std::string desktop = java.app.folder() + "desktop-runtime";
+    fs::create_directory(desktop);
+    fs::permissions(desktop, fs::perms::owner_all, fs::perm_options::replace);
+    RunningLaunch first = java.start("first", {"first"}, {"XDG_RUNTIME_DIR=" + desktop});
+    ASSERT_TRUE(mainRuns(first, "first")) << first.out() << first.err();
+    EXPECT_TRUE(fs::exists(java.socket()));
+    EXPECT_TRUE(fs::is_empty(desktop));
+
+    const std::vector<std::vector<std::string>> environments = {
+        {"XDG_RUNTIME_DIR"},                        // cron, a plain ssh session
+        {"XDG_RUNTIME_DIR=/run/user/65534"},        // after su
+        {"XDG_RUNTIME_DIR=" + java.app.folder()},   // anything else
+    };
+    for (std::size_t i = 0; i < environments.size(); ++i) {
+        const std::string argument = "from-" + std::to_string(i);
+        RunningLaunch further = java.start("further" + std::to_string(i), {argument}, environments[i]);
+        ASSERT_TRUE(eventually([&] { return first.out().find(delivery({argument})) != std::string::npos; }, 10000))
+            << "not handed over: " << environments[i][0] << "\n" << further.out() << further.err();
+        EXPECT_EQ(further.finish().exitCode, 0);
+    }
+    java.quit();
+    EXPECT_EQ(first.finish().exitCode, 0);
+}
+
+TEST(LinuxSingleInstance, TheSystemsRuntimeFolderOnlyWhenItIsTheUsersAlone)
+{
+    if (::geteuid() != 0 || !fs::exists("/usr/bin/setpriv") || !fs::is_directory("/run/user")) {
+        GTEST_SKIP() << "needs root, setpriv and /run/user to make a runtime folder for another user";
+    }
+    const std::vector<std::string> asNobody{"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
+    const struct {
+        fs::perms mode;
+        const char* meetsIn;
+    } rows[] = {
+        {fs::perms::owner_all, "/run/user/65534"},
+        {fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec, "/tmp/quarnel-65534"},
+    };
+    for (const auto& row : rows) {
+        const UserFolder runtime("/run/user/65534", 65534, row.mode);
+        if (!runtime.madeHere()) {
+            GTEST_SKIP() << "/run/user/65534 exists on this machine: not ours to change";
+        }
+        SingleApp java("siuserfolder");
+        for (const std::string& folder : {java.app.folder(), javaClasses()}) {
+            fs::permissions(folder, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                        fs::perms::others_read | fs::perms::others_exec);
+        }
+        RunningLaunch first = java.app.spawn("first", {"first"}, {"XDG_RUNTIME_DIR"}, asNobody);
+        ASSERT_TRUE(mainRuns(first, "first")) << first.out() << first.err();
+        EXPECT_TRUE(fs::exists(java.socketIn(row.meetsIn))) << row.meetsIn;
+        java.quit();
+        EXPECT_EQ(first.finish().exitCode, 0);
+    }
+}
+
+TEST(LinuxSingleInstance, StartDuringTheShutdownWaitsForTheFirstInstanceAndTakesItsPlace)
+{
+    // main has returned and the shutdown hook runs: a hand-over now would
+    // be frozen by the JVM's exit. The further start is not handed to it,
+    // waits for it to end, and runs as the first instance itself.
+    SingleApp java("siclosing", "quarnel.test.Closing");
+    RunningLaunch first = java.start("first", {"first"});
+    ASSERT_TRUE(eventually([&] { return first.out() == "main first\nhook starts\n"; })) << first.out() << first.err();
+    RunningLaunch late = java.start("late", {"late"}, {"QUARNEL_TRACE=1"});
+    ASSERT_TRUE(eventually([&] {
+        return late.err().find("quarnel: the running instance is shutting down: waiting for it to end\n") !=
+               std::string::npos;
+    })) << late.err();
+    EXPECT_TRUE(first.stillRunning());
+    java.app.write("release-hook", "");
+
+    const RunResult ended = first.finish();
+    EXPECT_EQ(ended.out, "main first\nhook starts\nhook ends\n");
+    EXPECT_EQ(ended.err, "");
+    EXPECT_EQ(ended.exitCode, 0);
+    const RunResult took = late.finish();
+    EXPECT_EQ(took.out, "main late\nhook starts\nhook ends\n");
+    EXPECT_EQ(took.err.find("Error"), std::string::npos) << took.err;
+    EXPECT_EQ(took.exitCode, 0);
+}
+
+TEST(LinuxSingleInstance, AHandOverTheJvmFreezesDoesNotKeepTheFirstInstance)
+{
+    // A security manager that forbids hooks hides the shutdown from the
+    // launcher: the hand-over is taken while the hook runs, and the JVM
+    // freezes its thread when it exits. The first instance ends all the
+    // same, as soon as its hook has.
+    SingleApp java("sifrozen", "quarnel.test.Closing", "-Djava.security.manager=allow");
+    RunningLaunch first = java.start("first", {"forbid-hooks"});
+    ASSERT_TRUE(eventually([&] { return first.out() == "main forbid-hooks\nhook starts\n"; }))
+        << first.out() << first.err();
+    EXPECT_EQ(java.handOver({"late"}).exitCode, 0);
+    ASSERT_TRUE(eventually([&] { return first.out().find("second late\n") != std::string::npos; })) << first.out();
+    java.app.write("release-hook", "");
+    const auto released = std::chrono::steady_clock::now();
+    const RunResult r = first.finish();
+    EXPECT_LT(std::chrono::steady_clock::now() - released, std::chrono::seconds(4))
+        << "the first instance waited for the frozen hand-over";
+    EXPECT_EQ(r.out, "main forbid-hooks\nhook starts\nsecond late\nhook ends\n");
+    EXPECT_EQ(r.exitCode, 0);
+}
+
+TEST(LinuxSingleInstance, FurtherStartEndsZeroExactlyWhenTheProgramTakesItsArguments)
+{
+    // Held while the first instance creates its JVM, then the main class is
+    // missing: the arguments are never delivered, so the further start must
+    // not end 0. It takes the first instance's place once that has ended,
+    // and fails as it did.
+    SingleApp java("siexact", "quarnel.test.Missing", "-javaagent:" + agentJar());
+    RunningLaunch first = java.start("first", {"first"}, {"QUARNEL_TRACE=1"});
+    ASSERT_TRUE(eventually([&] { return first.out() == "creating\n"; })) << first.out() << first.err();
+    RunningLaunch further = java.start("further", {"further"});
+    ASSERT_TRUE(eventually([&] {
+        return !further.stillRunning() ||
+               first.err().find("quarnel: hand-over received from a further start\n") != std::string::npos;
+    })) << first.err();
+    EXPECT_TRUE(further.stillRunning()) << "answered before the program could take anything";
+    java.app.write("release-agent", "");
+
+    const std::string missing = "Error: Could not find the main class quarnel/test/Missing.\n \n";
+    const RunResult failed = first.finish();
+    EXPECT_EQ(failed.exitCode, 255);
+    EXPECT_NE(failed.out.find(missing), std::string::npos) << failed.out;
+    const RunResult r = further.finish();
+    EXPECT_EQ(r.exitCode, 255) << r.out << r.err;
+    EXPECT_EQ(r.out, "creating\n" + missing);
 }
 
 } // namespace

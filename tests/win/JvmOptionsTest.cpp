@@ -41,30 +41,6 @@ std::string createLine(const std::string& log)
     return lines.size() == 1 ? lines[0] : "(" + std::to_string(lines.size()) + " creations)";
 }
 
-// Sets an environment variable of this process, which the launcher
-// inherits, for one test.
-class ScopedVariable {
-public:
-    ScopedVariable(const char* name, const char* value) : name_(name)
-    {
-        char old[32767];
-        const DWORD length = GetEnvironmentVariableA(name, old, sizeof old);
-        hadValue_ = length > 0 && length < sizeof old;
-        if (hadValue_) {
-            old_.assign(old, length);
-        }
-        SetEnvironmentVariableA(name, value);
-    }
-    ~ScopedVariable() { SetEnvironmentVariableA(name_.c_str(), hadValue_ ? old_.c_str() : nullptr); }
-    ScopedVariable(const ScopedVariable&) = delete;
-    ScopedVariable& operator=(const ScopedVariable&) = delete;
-
-private:
-    std::string name_;
-    std::string old_;
-    bool hadValue_ = false;
-};
-
 TEST(JvmOptions, EveryKeyInItsPlace)
 {
     const ScopedVariable appDir("QT_APPDIR", "C:\\App");

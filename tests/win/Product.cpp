@@ -126,6 +126,31 @@ bool RunningLaunch::stillRunning(unsigned milliseconds) const
     return process_ != nullptr && WaitForSingleObject(process_, milliseconds) == WAIT_TIMEOUT;
 }
 
+std::string RunningLaunch::out() const { return readWhole(outPath_); }
+std::string RunningLaunch::err() const { return readWhole(errPath_); }
+
+Release::Release(const std::string& name) : event_(CreateEventA(nullptr, TRUE, FALSE, ("fakejvm-" + name).c_str()))
+{
+    EXPECT_NE(event_, nullptr);
+}
+
+Release::~Release() { CloseHandle(event_); }
+
+void Release::operator()() const { SetEvent(event_); }
+
+ScopedVariable::ScopedVariable(const char* name, const char* value) : name_(name)
+{
+    char buffer[32767];
+    const DWORD length = GetEnvironmentVariableA(name, buffer, sizeof buffer);
+    had_ = length > 0 && length < sizeof buffer;
+    if (had_) {
+        old_.assign(buffer, length);
+    }
+    SetEnvironmentVariableA(name, value);
+}
+
+ScopedVariable::~ScopedVariable() { SetEnvironmentVariableA(name_, had_ ? old_.c_str() : nullptr); }
+
 LaunchResult RunningLaunch::finish(unsigned long timeoutMs)
 {
     LaunchResult result;

@@ -35,6 +35,9 @@ public:
     LaunchResult finish(unsigned long timeoutMs = 60000);
     unsigned long processId() const { return processId_; }
     void* process() const { return process_; }
+    // What it has written so far.
+    std::string out() const;
+    std::string err() const;
 
 private:
     void* process_ = nullptr;
@@ -94,6 +97,37 @@ private:
 
     std::string folder_;
     std::string exeName_;
+};
+
+// Releases a method of the test double that waits for the named event (its
+// `wait` action, `createWait`, `spawn @name`). Made before the double looks
+// for it, and kept, so that a release cannot come and go before the
+// double's wait begins.
+class Release {
+public:
+    explicit Release(const std::string& name);
+    ~Release();
+    Release(const Release&) = delete;
+    Release& operator=(const Release&) = delete;
+    void operator()() const;
+
+private:
+    void* event_;
+};
+
+// An environment variable of this process, and so of every launcher it
+// starts, set for one scope and put back afterwards.
+class ScopedVariable {
+public:
+    ScopedVariable(const char* name, const char* value);
+    ~ScopedVariable();
+    ScopedVariable(const ScopedVariable&) = delete;
+    ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+private:
+    const char* name_;
+    bool had_ = false;
+    std::string old_;
 };
 
 // Folder of the built launcher and test libraries (ends in a backslash).

@@ -3,6 +3,7 @@
 // handed over is lost or replaced, and the running instance leaves nothing
 // behind that would make the next start anything but a first one.
 
+#include "Desktop.h"
 #include "Product.h"
 
 #include "instance/InstanceBlock.h"
@@ -86,24 +87,6 @@ bool awaitLog(const SingleApp& java, const std::string& line, std::size_t times 
     }
     return false;
 }
-
-// Releases a method of the double that waits for the named event. Made
-// before the double looks for it, and kept, so that a release cannot come
-// and go before the double's wait begins.
-class Release {
-public:
-    explicit Release(const std::string& name) : event_(CreateEventA(nullptr, TRUE, FALSE, ("fakejvm-" + name).c_str()))
-    {
-        EXPECT_NE(event_, nullptr);
-    }
-    ~Release() { CloseHandle(event_); }
-    Release(const Release&) = delete;
-    Release& operator=(const Release&) = delete;
-    void operator()() const { SetEvent(event_); }
-
-private:
-    HANDLE event_;
-};
 
 bool blockExists(const SingleApp& java)
 {
@@ -254,29 +237,140 @@ TEST(SingleInstance, CopiesInDifferentFoldersDoNotCoordinate)
     EXPECT_FALSE(gaveUp(one.log())) << one.log();
 }
 
-TEST(SingleInstance, SecondStartDuringSlowJvmCreationIsDeliveredOnceTheJvmExists)
+// Waits (20 s at most) until a running launcher has written `text` to its
+// standard error `times` times.
+bool awaitErr(const RunningLaunch& launch, const std::string& text, std::size_t times = 1)
 {
-    SingleApp java("SiSlowJvm", "class=com/example/App\ncreateDelay=4000\n"
+    return waitFor([&] {
+        const std::string err = launch.err();
+        std::size_t found = 0;
+        for (std::size_t at = err.find(text); at != std::string::npos; at = err.find(text, at + 1)) {
+            ++found;
+        }
+        return found >= times;
+    }, 20000);
+}
+
+const char* const received = "quarnel: hand-over received from a further start\n";
+
+// A launch of the product with the decision trace on, so that a test can
+// wait for what it says.
+RunningLaunch spawnTraced(const SingleApp& java, const std::string& tag, const std::string& arguments)
+{
+    const ScopedVariable traced("QUARNEL_TRACE", "1");
+    return java.app.spawn(arguments, tag);
+}
+const char* const waitsForTheEnd = "quarnel: the running instance is shutting down: waiting for it to end\n";
+
+TEST(SingleInstance, StartsDuringJvmCreationAreHeldAndAnsweredOnceTheProgramRuns)
+{
+    SingleApp java("SiSlowJvm", "class=com/example/App\ncreateWait=si-slow-created\n"
                                 "main=await secondaryMain 2 30000;out main ends\nsecondaryMain=args\n");
-    RunningLaunch first = java.app.spawn("", "first");
+    const Release created("si-slow-created");
+    RunningLaunch first = spawnTraced(java, "first", "first");
     ASSERT_TRUE(awaitLog(java, "option[0]=-Djava.class.path=app.jar")) << java.log();
-    const LaunchResult early = java.app.start("early");
-    const LaunchResult later = java.app.start("later");
-    // Both handed over while the JVM was still being made.
+    RunningLaunch early = java.app.spawn("early", "early");
+    ASSERT_TRUE(awaitErr(first, received)) << first.err();
+    // Received while the JVM is still being made, and held: it has no
+    // answer before the program runs; the start after it waits its turn.
+    RunningLaunch later = java.app.spawn("later", "later");
     EXPECT_FALSE(has(java.log(), "CreateJavaVM result=0")) << java.log();
-    EXPECT_EQ(early.exitCode, 0);
-    EXPECT_EQ(later.exitCode, 0);
+    EXPECT_TRUE(early.stillRunning());
+    EXPECT_TRUE(later.stillRunning());
+    created();
+    EXPECT_EQ(early.finish().exitCode, 0);
+    EXPECT_EQ(later.finish().exitCode, 0);
 
     const LaunchResult r = first.finish();
-    // Held, then delivered: the calls begin in arrival order but run side
-    // by side, so their output may come either way round.
+    // Delivered: the calls begin in arrival order but run side by side, so
+    // their output may come either way round.
     EXPECT_TRUE(r.out == "arg[0]=early\r\narg[0]=later\r\nmain ends\r\n" ||
                 r.out == "arg[0]=later\r\narg[0]=early\r\nmain ends\r\n")
         << r.out;
     EXPECT_EQ(r.exitCode, 0);
     const std::string log = java.log();
+    EXPECT_EQ(linesAfter(log, "secondaryMain arg[0]="), (std::vector<std::string>{"early", "later"})) << log;
     EXPECT_LT(log.find("CreateJavaVM result=0\n"), log.find("secondaryMain argc=1\n")) << log;
     EXPECT_FALSE(gaveUp(log)) << log;
+}
+
+TEST(SingleInstance, StartDuringTheShutdownWaitsForTheFirstInstanceAndTakesItsPlace)
+{
+    // main has returned and the shutdown hook runs: a hand-over now would
+    // be frozen by the JVM's exit. The further start is not handed to it,
+    // waits for it to end, and runs as the first instance itself.
+    SingleApp java("SiClosing", "class=com/example/App\nmain=args\nhook=out hook;wait si-closing-hook 30000\n"
+                                "secondaryMain=out never\n");
+    const Release hookEnds("si-closing-hook");
+    RunningLaunch first = java.app.spawn("first", "first");
+    ASSERT_TRUE(awaitLog(java, "hook Thread-0 runs")) << java.log();
+    RunningLaunch late = spawnTraced(java, "late", "late");
+    ASSERT_TRUE(awaitErr(late, waitsForTheEnd)) << late.err();
+    EXPECT_TRUE(first.stillRunning());
+    hookEnds();
+
+    const LaunchResult ended = first.finish(20000);
+    EXPECT_EQ(ended.out, "arg[0]=first\r\nhook\r\n");
+    EXPECT_EQ(ended.exitCode, 0);
+    const LaunchResult took = late.finish(20000);
+    EXPECT_EQ(took.out, "arg[0]=late\r\nhook\r\n");
+    EXPECT_EQ(took.exitCode, 0);
+    const std::string log = java.log();
+    EXPECT_FALSE(has(log, "secondaryMain argc=1")) << log;
+    EXPECT_EQ(count(log, "removeShutdownHook refused: shutdown in progress"), 1u) << log;
+    EXPECT_EQ(log.find("FATAL"), std::string::npos) << log;
+}
+
+TEST(SingleInstance, AHandOverTheJvmFreezesDoesNotKeepTheFirstInstance)
+{
+    // When the launcher cannot tell that the hooks run (here the runtime
+    // hides its hook registry), a hand-over is taken while they run, and
+    // the JVM's exit freezes its thread inside secondaryMain. The first
+    // instance ends all the same, once its hook has.
+    SingleApp java("SiFrozen", "class=com/example/App\nmain=args\nhook=wait si-frozen-hook 30000\n"
+                               "hide=java/lang/Runtime.removeShutdownHook\n"
+                               "secondaryMain=signal si-frozen-second;sleep 30000;out never\n");
+    const Release hookEnds("si-frozen-hook");
+    const Release secondRuns("si-frozen-second");
+    RunningLaunch first = java.app.spawn("first", "first");
+    ASSERT_TRUE(awaitLog(java, "hook Thread-0 runs")) << java.log();
+    EXPECT_EQ(java.app.start("late").exitCode, 0);
+    ASSERT_TRUE(awaitLog(java, "secondaryMain arg[0]=late")) << java.log();
+    hookEnds();
+    const DWORD released = GetTickCount();
+    const LaunchResult r = first.finish(20000);
+    EXPECT_LT(GetTickCount() - released, 5000u) << "the first instance waited for the frozen hand-over";
+    EXPECT_EQ(r.exitCode, 0);
+    const std::string log = java.log();
+    EXPECT_TRUE(has(log, "DestroyJavaVM leaves attached: Thread-1")) << log;
+    EXPECT_FALSE(has(log, "secondaryMain returned")) << log;
+}
+
+TEST(SingleInstance, FurtherStartEndsZeroExactlyWhenTheProgramTakesItsArguments)
+{
+    // Held while the first instance creates its JVM, which then fails: the
+    // arguments are never delivered, so the further start must not end 0.
+    // It takes the first instance's place once that has ended, and fails as
+    // it did.
+    SingleApp java("SiExact", "class=com/example/App\ncreateWait=si-exact-created\ncreate=-1\n"
+                              "secondaryMain=out never\n");
+    const Release created("si-exact-created");
+    RunningLaunch first = spawnTraced(java, "first", "first");
+    ASSERT_TRUE(awaitLog(java, "option[0]=-Djava.class.path=app.jar")) << java.log();
+    RunningLaunch further = java.app.spawn("further", "further");
+    ASSERT_TRUE(waitFor([&] { return !further.stillRunning() || first.err().find(received) != std::string::npos; }))
+        << first.err();
+    EXPECT_TRUE(further.stillRunning()) << "answered before the program could take anything";
+    created();
+
+    const std::string failed = "Error: JNI exception: failed to create the Java VM\nReason: unknown.\n \n";
+    const LaunchResult ended = first.finish(20000);
+    EXPECT_EQ(ended.exitCode, -1);
+    EXPECT_EQ(ended.out, failed);
+    const LaunchResult r = further.finish(20000);
+    EXPECT_EQ(r.exitCode, -1);
+    EXPECT_EQ(r.out, failed);
+    EXPECT_FALSE(has(java.log(), "secondaryMain argc=1")) << java.log();
 }
 
 TEST(SingleInstance, ThirtyStartsAtOnceAllArriveOnce)
@@ -348,10 +442,14 @@ TEST(SingleInstance, ProgramWhoseMainReturnedStillReceivesWhileItRuns)
 {
     // A program with a window: main returns, the JVM's destruction waits for
     // the window, and starts meanwhile still reach it.
-    SingleApp java("SiWindow", "class=com/example/App\nmain=spawn 5000 window closed\nsecondaryMain=args\n");
+    SingleApp java("SiWindow", "class=com/example/App\nmain=spawn @si-window-closes window closed\n"
+                               "secondaryMain=args\n");
+    const Release windowCloses("si-window-closes");
     RunningLaunch first = java.app.spawn("", "first");
     ASSERT_TRUE(awaitLog(java, "DestroyJavaVM")) << java.log();
     EXPECT_EQ(java.app.start("late").exitCode, 0);
+    ASSERT_TRUE(awaitLog(java, "secondaryMain returned")) << java.log();
+    windowCloses();
     const LaunchResult r = first.finish();
     EXPECT_EQ(r.out, "arg[0]=late\r\nwindow closed\r\n");
     EXPECT_EQ(r.exitCode, 0);
@@ -560,6 +658,34 @@ TEST(SingleInstance, TeardownStopsTheListenerAndReleasesTheBlockItself)
     }
     CloseHandle(listener);
     DeleteFileA(ini.c_str());
+}
+
+TEST(SingleInstance, ForegroundRightsGoOnlyToAnInstanceOfTheSameExecutable)
+{
+    const ScopedVariable traced("QUARNEL_TRACE", "1");
+    const std::string granted = "quarnel: foreground rights for the running instance: granted\n";
+    const std::string refused = "quarnel: foreground rights for the running instance: refused, not this executable\n";
+    // The real first instance.
+    {
+        SingleApp java("SiForeground", "class=com/example/App\nmain=await secondaryMain 1 30000\nsecondaryMain=\n");
+        RunningLaunch first = java.app.spawn("first", "first");
+        ASSERT_TRUE(awaitLog(java, "main argc=1")) << java.log();
+        const LaunchResult r = java.app.start("second");
+        EXPECT_EQ(r.exitCode, 0);
+        EXPECT_NE(r.err.find(granted), std::string::npos) << r.err;
+        EXPECT_EQ(first.finish().exitCode, 0);
+    }
+    // Any program can write a thread of its own into the block: this test's.
+    {
+        SingleApp java("SiForeign", "class=com/example/App\nmain=args\n");
+        PeerInstance peer(java.instanceName());
+        ASSERT_TRUE(peer.ready());
+        const LaunchResult r = java.app.start("second");
+        EXPECT_EQ(r.exitCode, 0);
+        EXPECT_NE(r.err.find(refused), std::string::npos) << r.err;
+        EXPECT_EQ(r.err.find(granted), std::string::npos) << r.err;
+        EXPECT_EQ(peer.handOvers(), 1);
+    }
 }
 
 } // namespace

@@ -1,0 +1,18 @@
+#include "text/Decimal.h"
+
+namespace text {
+
+void appendDecimal(std::string& text, std::uint32_t value)
+{
+    char digits[10];
+    std::size_t count = 0;
+    do {
+        digits[count++] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    } while (value != 0);
+    while (count > 0) {
+        text += digits[--count];
+    }
+}
+
+} // namespace text
