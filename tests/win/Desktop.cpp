@@ -54,6 +54,26 @@ HWND findOwnedWindow(DWORD processId, const char* className, HWND owner)
     return search.found;
 }
 
+HWND findDescendant(HWND parent, const char* className)
+{
+    struct Search {
+        const char* className;
+        HWND found;
+    } search{className, nullptr};
+    EnumChildWindows(
+        parent,
+        [](HWND window, LPARAM parameter) -> BOOL {
+            auto& s = *reinterpret_cast<Search*>(parameter);
+            if (windowClass(window) == s.className) {
+                s.found = window;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 std::string windowText(HWND window)
 {
     char text[1024] = "";
@@ -104,7 +124,6 @@ void pressKey(WORD virtualKey)
     keys[0].ki.wVk = keys[1].ki.wVk = virtualKey;
     keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
     SendInput(2, keys, sizeof(INPUT));
-    Sleep(150);
 }
 
 void moveMouse(int x, int y)
@@ -115,7 +134,13 @@ void moveMouse(int x, int y)
     move.mi.dy = (y * 65536 + 32768) / GetSystemMetrics(SM_CYSCREEN);
     move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
     SendInput(1, &move, sizeof move);
-    Sleep(150);
+    EXPECT_TRUE(waitFor(
+        [&] {
+            POINT at{};
+            return GetCursorPos(&at) && at.x == x && at.y == y;
+        },
+        2000))
+        << "the pointer did not reach " << x << "," << y;
 }
 
 void mouseButton(bool down)
@@ -124,14 +149,20 @@ void mouseButton(bool down)
     button.type = INPUT_MOUSE;
     button.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
     SendInput(1, &button, sizeof button);
-    Sleep(150);
 }
 
-void activate(HWND window)
+bool activate(HWND window)
 {
     SetForegroundWindow(window);
-    waitFor([&] { return GetForegroundWindow() == window; }, 3000);
-    Sleep(100);
+    return waitFor([&] { return GetForegroundWindow() == window; }, 5000);
+}
+
+HCURSOR shownCursor()
+{
+    CURSORINFO info{};
+    info.cbSize = sizeof info;
+    GetCursorInfo(&info);
+    return info.hCursor;
 }
 
 Image captureScreen(const RECT& rect)

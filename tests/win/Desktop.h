@@ -36,6 +36,9 @@ HWND findWindow(DWORD processId, const std::string& caption);
 // `owner`, or null.
 HWND findOwnedWindow(DWORD processId, const char* className, HWND owner);
 
+// The first window of this class among `parent`'s descendants, or null.
+HWND findDescendant(HWND parent, const char* className);
+
 std::string windowText(HWND window);
 std::string windowClass(HWND window);
 // The window holding the keyboard focus in `window`'s thread.
@@ -45,14 +48,19 @@ HWND captureOf(HWND window);
 // Screen rectangle of a window.
 RECT screenRect(HWND window);
 
-// Presses and releases a key as the keyboard would (SendInput).
+// Presses and releases a key as the keyboard would (SendInput). The window
+// in front handles it in its own time: a test waits for what it does.
 void pressKey(WORD virtualKey);
-// Moves the mouse to a screen point, optionally pressing and/or releasing
-// the left button there.
+// Moves the mouse to a screen point, and returns once the pointer is there.
 void moveMouse(int x, int y);
+// Presses or releases the left button where the pointer is; handled, like
+// a key, in the window's own time.
 void mouseButton(bool down);
-// Brings a window to the front so that the keyboard reaches it.
-void activate(HWND window);
+// Brings a window to the front so that the keyboard reaches it; true once
+// it is there.
+[[nodiscard]] bool activate(HWND window);
+// The cursor shown now.
+HCURSOR shownCursor();
 
 // Pixels of a screen rectangle, as shown.
 Image captureScreen(const RECT& rect);

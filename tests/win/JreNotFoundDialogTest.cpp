@@ -142,8 +142,13 @@ protected:
         launcher_ = std::make_unique<RunningLaunch>(app_->spawn());
         ASSERT_TRUE(waitFor([&] { return (dialog_ = findWindow(launcher_->processId(), "JRE Not Found")) != nullptr; }))
             << "no JRE Not Found dialog";
-        // Painted once it has been shown and the first paint went through.
-        Sleep(400);
+        ASSERT_TRUE(waitFor([&] { return linkDrawn(linkPixels()); })) << "the dialog was never painted";
+    }
+    // Whether the link's text shows in `image` (in any colour).
+    static bool linkDrawn(const Image& image)
+    {
+        const std::uint32_t background = image.at(image.width - 1, image.height - 1);
+        return image.count(background, 0, 0, image.width, image.height) <= image.width * image.height - 40;
     }
     void makeProduct(const std::string& name) { app_ = std::make_unique<Product>(name); }
     HWND item(int id) const { return GetDlgItem(dialog_, id); }
@@ -157,23 +162,58 @@ protected:
         HWND browser = nullptr;
         ASSERT_TRUE(waitFor([&] { return (browser = findOwnedWindow(launcher_->processId(), "#32770", dialog_)); }))
             << "no folder browser";
-        Sleep(300);
+        HWND tree = nullptr;
+        ASSERT_TRUE(waitFor([&] { return (tree = findDescendant(browser, WC_TREEVIEWA)) != nullptr; }))
+            << "no folder tree in the browser";
         // The path must be readable inside the launcher's process.
         const RemoteBlock path(launcher_->process(), folder.size() + 1);
         path.write(folder.c_str(), folder.size() + 1);
         // A folder made moments before may not be in the browser's tree at
-        // the first request.
-        for (int attempt = 0; attempt < 3; ++attempt) {
+        // the first request: ask until the tree shows it selected. A drive
+        // shows as its label and "(C:)".
+        const bool drive = folder.size() == 3 && folder.compare(1, 2, ":\\") == 0;
+        const std::string name =
+            drive ? "(" + folder.substr(0, 2) + ")" : folder.substr(folder.find_last_of('\\') + 1);
+        const auto shown = [&] {
+            const std::string text = selectedItemText(tree);
+            return drive ? text.size() >= name.size() && text.compare(text.size() - name.size(), name.size(), name) == 0
+                         : text == name;
+        };
+        bool selected = false;
+        for (int attempt = 0; attempt < 5 && !selected; ++attempt) {
             SendMessageA(browser, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(path.address()));
-            Sleep(300);
+            selected = waitFor(shown, 2000);
         }
+        ASSERT_TRUE(selected) << "the browser never selected " << folder << " (" << selectedItemText(tree) << ")";
         if (screenshot != nullptr) {
             saveScreenshot(screenshot, captureScreen(screenRect(browser)));
         }
         PostMessageA(GetDlgItem(browser, IDOK), BM_CLICK, 0, 0);
         ASSERT_TRUE(waitFor([&] { return !IsWindow(browser) || !IsWindowVisible(browser); })) << "browser stays";
-        Sleep(300);
-        ASSERT_EQ(jrePathText(), folder) << "the browser did not take the folder";
+        ASSERT_TRUE(waitFor([&] { return jrePathText() == folder; }))
+            << "the browser did not take the folder: " << jrePathText();
+    }
+    // The text of the tree view's selected item, read inside the launcher's
+    // process.
+    std::string selectedItemText(HWND tree) const
+    {
+        const HTREEITEM selectedItem =
+            reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+        if (selectedItem == nullptr) {
+            return {};
+        }
+        const std::size_t textAt = sizeof(TVITEMA);
+        const RemoteBlock block(launcher_->process(), textAt + MAX_PATH);
+        TVITEMA request{};
+        request.mask = TVIF_TEXT;
+        request.hItem = selectedItem;
+        request.pszText = static_cast<char*>(block.address()) + textAt;
+        request.cchTextMax = MAX_PATH;
+        block.write(&request, sizeof request);
+        if (!SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(block.address()))) {
+            return {};
+        }
+        return std::string(block.read(MAX_PATH, textAt).c_str());
     }
 
     Image screenshot(const std::string& name) const
@@ -186,6 +226,19 @@ protected:
     Image linkPixels() const { return captureScreen(screenRect(item(IDC_DOWNLOAD_LINK))); }
 
     LaunchResult finish() { return launcher_->finish(20000); }
+
+    // The dialog's tooltip while it is shown, else null.
+    HWND shownTooltip() const { return findOwnedWindow(launcher_->processId(), TOOLTIPS_CLASSA, dialog_); }
+
+    // The hand the link shows over its text. Cursor handles are the
+    // launcher's own, so it is read off the screen once the link has
+    // handled the pointer's arrival: its tooltip appears then.
+    HCURSOR handOverTheText(int x, int y) const
+    {
+        moveMouse(x, y);
+        EXPECT_TRUE(waitFor([&] { return shownTooltip() != nullptr; }, 5000)) << "no tooltip over the text";
+        return shownCursor();
+    }
 
     std::unique_ptr<Product> app_;
     std::unique_ptr<RunningLaunch> launcher_;
@@ -341,7 +394,7 @@ TEST_F(JreNotFoundDialogTest, CancelEscapeAndCloseEndWithoutWriting)
         {"Cancel", [](HWND dialog) { PostMessageA(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0); }},
         {"Escape",
          [](HWND dialog) {
-             activate(dialog);
+             ASSERT_TRUE(activate(dialog));
              pressKey(VK_ESCAPE);
          }},
         {"title bar close", [](HWND dialog) { PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); }},
@@ -369,11 +422,16 @@ TEST_F(JreNotFoundDialogTest, TabWalksTheButtonsAndTheEditButNeverTheLink)
     ASSERT_NO_FATAL_FAILURE(show());
     ASSERT_NO_FATAL_FAILURE(browseTo(app_->folder() + "rt"));
     ASSERT_TRUE(okEnabled());
-    activate(dialog_);
+    ASSERT_TRUE(activate(dialog_));
     std::vector<int> order;
+    HWND focused = focusOf(dialog_);
     for (int press = 0; press < 8; ++press) {
         pressKey(VK_TAB);
-        order.push_back(GetDlgCtrlID(focusOf(dialog_)));
+        // Each Tab moves the focus on: wait for it to have moved.
+        ASSERT_TRUE(waitFor([&] { return focusOf(dialog_) != focused && focusOf(dialog_) != nullptr; }))
+            << "Tab " << press + 1 << " moved nothing";
+        focused = focusOf(dialog_);
+        order.push_back(GetDlgCtrlID(focused));
     }
     // One round is OK, Cancel, the edit box, Browse..., wherever it starts.
     const std::vector<int> round = {IDOK, IDCANCEL, IDC_JRE_PATH, IDC_BROWSE};
@@ -399,27 +457,36 @@ TEST_F(JreNotFoundDialogTest, TheLinkOpensOnClickEnterAndSpace)
     const Image before = linkPixels();
     ASSERT_GE(before.count(rgb(0, 0, 255), 0, 0, before.width, before.height), 40) << "default blue";
     EXPECT_EQ(before.count(rgb(128, 0, 128), 0, 0, before.width, before.height), 0);
+    ASSERT_TRUE(activate(dialog_));
+    const HCURSOR hand = handOverTheText(link.left + 20, y);
+    // Every input before this point has been handled: the pointer, moved
+    // beside the text, shows something else than the hand, and moved back
+    // over it, the hand again.
+    const auto handledSoFar = [&] {
+        moveMouse(link.left + 20, y);
+        EXPECT_TRUE(waitFor([&] { return shownCursor() == hand; })) << "the hand never came back";
+    };
 
     // Pressed on the text, released beside it: nothing opens.
-    activate(dialog_);
+    ASSERT_TRUE(activate(dialog_));
     moveMouse(link.left + 10, y);
     mouseButton(true);
+    ASSERT_TRUE(waitFor([&] { return GetDlgCtrlID(captureOf(dialog_)) == IDC_DOWNLOAD_LINK; })) << "not captured";
     EXPECT_EQ(GetDlgCtrlID(focusOf(dialog_)), IDC_DOWNLOAD_LINK);
-    EXPECT_EQ(GetDlgCtrlID(captureOf(dialog_)), IDC_DOWNLOAD_LINK);
     moveMouse(link.left + 10, link.bottom + 30);
     mouseButton(false);
-    Sleep(500);
+    ASSERT_TRUE(waitFor([&] { return captureOf(dialog_) == nullptr; })) << "the release was never handled";
     EXPECT_EQ(opens.opened(), "");
 
     // Pressed beside the text, inside the control: no focus, nothing opens.
-    activate(dialog_);
     PostMessageA(dialog_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(item(IDCANCEL)), TRUE);
-    Sleep(200);
+    ASSERT_TRUE(waitFor([&] { return GetDlgCtrlID(focusOf(dialog_)) == IDCANCEL; }));
     moveMouse(link.right - 2, y);
+    ASSERT_TRUE(waitFor([&] { return shownCursor() != hand; })) << "the hand stays beside the text";
     mouseButton(true);
-    EXPECT_EQ(captureOf(dialog_), nullptr);
     mouseButton(false);
-    Sleep(500);
+    handledSoFar();
+    EXPECT_EQ(captureOf(dialog_), nullptr);
     EXPECT_EQ(GetDlgCtrlID(focusOf(dialog_)), IDCANCEL);
     EXPECT_EQ(opens.opened(), "");
 
@@ -437,31 +504,34 @@ TEST_F(JreNotFoundDialogTest, TheLinkOpensOnClickEnterAndSpace)
     EXPECT_EQ(dottedTopEdge(before), 0);
     moveMouse(link.left + 10, y);
     mouseButton(true);
-    EXPECT_EQ(GetDlgCtrlID(focusOf(dialog_)), IDC_DOWNLOAD_LINK);
-    Sleep(200);
-    EXPECT_GE(dottedTopEdge(linkPixels()), 10) << "no focus rectangle";
+    ASSERT_TRUE(waitFor([&] { return GetDlgCtrlID(focusOf(dialog_)) == IDC_DOWNLOAD_LINK; }));
+    EXPECT_TRUE(waitFor([&] { return dottedTopEdge(linkPixels()) >= 10; })) << "no focus rectangle";
     screenshot("07-link-pressed");
 
-    // Released on the text, it opens the address.
+    // Released on the text, it opens the address. The opened program takes
+    // the foreground and gives it up again before the address is recorded,
+    // as a browser that shows and closes would.
     mouseButton(false);
     ASSERT_TRUE(opens.waitForOpens(1)) << "the click opened nothing";
     EXPECT_EQ(opens.opened(), address + "\n");
-    // The opened program takes the foreground, as a browser would; back in
-    // the dialog the link still has the focus, and shows as visited.
-    moveMouse(link.left + 10, link.bottom + 60); // the cursor out of the picture
-    activate(dialog_);
-    EXPECT_EQ(GetDlgCtrlID(focusOf(dialog_)), IDC_DOWNLOAD_LINK);
-    Sleep(300);
+    // Back in the dialog the link still has the focus, and shows as visited.
+    moveMouse(link.left + 10, link.bottom + 60); // the pointer out of the picture
+    ASSERT_TRUE(activate(dialog_));
+    EXPECT_TRUE(waitFor([&] { return GetDlgCtrlID(focusOf(dialog_)) == IDC_DOWNLOAD_LINK; }))
+        << "focus on control " << GetDlgCtrlID(focusOf(dialog_));
+    EXPECT_TRUE(waitFor([&] {
+        const Image visited = linkPixels();
+        return visited.count(rgb(128, 0, 128), 0, 0, visited.width, visited.height) >= 40 &&
+               dottedTopEdge(visited) >= 10;
+    })) << "not shown as visited and focused";
     const Image visited = linkPixels();
     screenshot("08-link-visited-focused");
-    EXPECT_GE(visited.count(rgb(128, 0, 128), 0, 0, visited.width, visited.height), 40) << "visited purple";
     EXPECT_EQ(visited.count(rgb(0, 0, 255), 0, 0, visited.width, visited.height), 0);
-    EXPECT_GE(dottedTopEdge(visited), 10) << "no focus rectangle";
 
-    activate(dialog_);
     pressKey(VK_SPACE);
     ASSERT_TRUE(opens.waitForOpens(2)) << "Space opened nothing";
-    activate(dialog_);
+    ASSERT_TRUE(activate(dialog_));
+    ASSERT_TRUE(waitFor([&] { return GetDlgCtrlID(focusOf(dialog_)) == IDC_DOWNLOAD_LINK; }));
     pressKey(VK_RETURN);
     ASSERT_TRUE(opens.waitForOpens(3)) << "Enter opened nothing";
     EXPECT_EQ(opens.opened(), address + "\n" + address + "\n" + address + "\n");
@@ -486,19 +556,21 @@ TEST_F(JreNotFoundDialogTest, LinkColoursComeFromTheBrowserSettings)
     EXPECT_GE(pixels.count(rgb(0, 128, 255), 0, 0, pixels.width, pixels.height), 40);
     SendMessageA(item(IDC_DOWNLOAD_LINK), WM_CHAR, ' ', 0);
     ASSERT_TRUE(opens.waitForOpens(1));
-    Sleep(300);
-    pixels = linkPixels();
+    EXPECT_TRUE(waitFor([&] {
+        pixels = linkPixels();
+        return pixels.count(rgb(200, 0, 0), 0, 0, pixels.width, pixels.height) >= 40;
+    })) << "not in the visited colour";
     screenshot("10-anchor-color-visited");
-    EXPECT_GE(pixels.count(rgb(200, 0, 0), 0, 0, pixels.width, pixels.height), 40);
 
     // Disabled: the system's grey text, whatever the settings say.
     EnableWindow(item(IDC_DOWNLOAD_LINK), FALSE);
-    Sleep(300);
-    pixels = linkPixels();
-    screenshot("11-link-disabled");
     const COLORREF grey = GetSysColor(COLOR_GRAYTEXT);
-    EXPECT_GE(pixels.count(rgb(GetRValue(grey), GetGValue(grey), GetBValue(grey)), 0, 0, pixels.width, pixels.height),
-              40);
+    EXPECT_TRUE(waitFor([&] {
+        pixels = linkPixels();
+        return pixels.count(rgb(GetRValue(grey), GetGValue(grey), GetBValue(grey)), 0, 0, pixels.width,
+                            pixels.height) >= 40;
+    })) << "not grey";
+    screenshot("11-link-disabled");
     EXPECT_EQ(pixels.count(rgb(200, 0, 0), 0, 0, pixels.width, pixels.height), 0);
     PostMessageA(item(IDCANCEL), BM_CLICK, 0, 0);
     EXPECT_EQ(finish().exitCode, -1);
@@ -530,34 +602,37 @@ TEST_F(JreNotFoundDialogTest, HandAndTooltipOverTheTextOnly)
     ASSERT_NO_FATAL_FAILURE(show());
     const RECT link = screenRect(item(IDC_DOWNLOAD_LINK));
     const int y = (link.top + link.bottom) / 2;
-    activate(dialog_);
-    auto cursorNow = [] {
-        CURSORINFO info{};
-        info.cbSize = sizeof info;
-        GetCursorInfo(&info);
-        return info.hCursor;
-    };
+    ASSERT_TRUE(activate(dialog_));
+    const HCURSOR hand = handOverTheText(link.left + 20, y);
+    ASSERT_NE(hand, nullptr);
 
+    // Beside the text, inside the static: the static's arrow, and the
+    // tooltip goes.
+    moveMouse(link.right - 2, y);
+    ASSERT_TRUE(waitFor([&] { return shownTooltip() == nullptr; })) << "the tooltip stays beside the text";
+    const HCURSOR beside = shownCursor();
+    EXPECT_NE(beside, hand) << "the hand beside the text";
+    // Over a button, the same arrow.
     const RECT ok = screenRect(item(IDCANCEL));
     moveMouse((ok.left + ok.right) / 2, (ok.top + ok.bottom) / 2);
-    moveMouse((ok.left + ok.right) / 2 + 1, (ok.top + ok.bottom) / 2);
-    const HCURSOR arrow = cursorNow();
-
-    moveMouse(link.right - 2, y); // beside the text, inside the static
-    moveMouse(link.right - 3, y);
-    EXPECT_EQ(cursorNow(), arrow) << "beside the text: the static's arrow";
-
-    moveMouse(link.left + 20, y);
     moveMouse(link.left + 21, y);
-    const HCURSOR hand = cursorNow();
-    EXPECT_NE(hand, arrow);
-    EXPECT_NE(hand, nullptr);
+    EXPECT_TRUE(waitFor([&] { return shownCursor() == hand; })) << "no hand back over the text";
+    moveMouse((ok.left + ok.right) / 2, (ok.top + ok.bottom) / 2);
+    EXPECT_TRUE(waitFor([&] { return shownCursor() == beside; })) << "another cursor over a button";
+    // And the hand again, over the text.
+    moveMouse(link.left + 21, y);
+    EXPECT_TRUE(waitFor([&] { return shownCursor() == hand; })) << "no hand back over the text";
 
     HWND tip = nullptr;
     ASSERT_TRUE(waitFor(
         [&] { return (tip = findOwnedWindow(launcher_->processId(), TOOLTIPS_CLASSA, dialog_)) != nullptr; }, 5000))
         << "no tooltip shown";
-    Sleep(300);
+    // Shown once its text is drawn: more than one colour inside it.
+    EXPECT_TRUE(waitFor([&] {
+        const Image drawn = captureScreen(screenRect(tip));
+        return drawn.width > 2 && drawn.height > 2 &&
+               drawn.count(drawn.at(1, 1), 0, 0, drawn.width, drawn.height) < drawn.width * drawn.height;
+    })) << "the tooltip was never drawn";
     RECT both = screenRect(dialog_);
     const RECT tipRect = screenRect(tip);
     UnionRect(&both, &both, &tipRect);
@@ -575,9 +650,8 @@ TEST_F(JreNotFoundDialogTest, HandAndTooltipOverTheTextOnly)
     SendMessageA(tip, TTM_GETTEXTA, 256, reinterpret_cast<LPARAM>(block.address()));
     EXPECT_EQ(std::string(block.read(256, textAt).c_str()), address);
 
-    moveMouse(link.right - 2, y);
     moveMouse(link.right - 3, y);
-    EXPECT_EQ(cursorNow(), arrow) << "back beside the text";
+    EXPECT_TRUE(waitFor([&] { return shownCursor() == beside; })) << "back beside the text";
     PostMessageA(item(IDCANCEL), BM_CLICK, 0, 0);
     EXPECT_EQ(finish().exitCode, -1);
 }
