@@ -1,6 +1,6 @@
 # quarnel_delay_import_library(target dll): an import library for the system
 # DLL `dll` whose functions are bound at their first call rather than when the
-# process starts (platform/DelayLoad_win32.cpp binds them). It lists every
+# process starts (runtime/DelayLoad_win32.cpp binds them). It lists every
 # function of the toolchain's own import library, so that nothing needs
 # maintaining by hand; the linker takes only those the launcher calls.
 function(quarnel_delay_import_library target dll)

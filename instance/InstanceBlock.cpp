@@ -1,6 +1,7 @@
 #include "instance/InstanceBlock.h"
 
 #include <cstring>
+#include <utility>
 
 namespace instance {
 
@@ -84,11 +85,11 @@ std::vector<std::string> readForwardedArguments(const unsigned char* area)
             current += static_cast<char>(area[i]);
             continue;
         }
-        list.push_back(current);
+        list.push_back(std::move(current));
         if (area[i + 1] == 0) {
             break;
         }
-        current.clear();
+        current.clear(); // moved from: valid, but not certainly empty
     }
     return list;
 }

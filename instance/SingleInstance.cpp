@@ -1,6 +1,7 @@
 #include "instance/SingleInstance.h"
 
 #include "launcher/Configuration.h"
+#include "launcher/JavaLauncher.h"
 
 bool coordinationRequested(const std::string& iniPath) noexcept
 {
@@ -8,11 +9,20 @@ bool coordinationRequested(const std::string& iniPath) noexcept
            readIniString(iniPath, section::application, "Single Instance") == "yes";
 }
 
-Coordination coordinationFor(std::string& modulePath) noexcept
+bool setUpSingleInstance(JavaLauncher& launcher) noexcept
 {
+    std::string modulePath;
     std::string ini;
     if (!getModulePath(modulePath) || !iniPathFor(modulePath, ini)) {
-        return Coordination::failed;
+        return false;
     }
-    return coordinationRequested(ini) ? Coordination::requested : Coordination::notRequested;
+    if (!coordinationRequested(ini)) {
+        return true;
+    }
+    launcher.instanceState.reset(newInstanceState());
+    if (!launcher.instanceState) {
+        return true; // coordination off: an ordinary start
+    }
+    launcher.singleInstance = true;
+    return meetOtherInstances(launcher, *launcher.instanceState, modulePath);
 }

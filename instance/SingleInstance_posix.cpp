@@ -5,8 +5,12 @@
 #include "launcher/Errors.h"
 #include "launcher/JavaLauncher.h"
 #include "launcher/Trace.h"
-#include "platform/System.h"
+#include "platform/Files.h"
+#include "platform/LocalSocket.h"
+#include "platform/PrivateFolder.h"
+#include "platform/Thread.h"
 #include "resources/StringIds.h"
+#include "resources/StringTable.h"
 #include "text/Decimal.h"
 
 #include <memory>
@@ -26,6 +30,22 @@
 // arguments, and gives them to a forwarding thread of its own, which waits
 // at the launcher's gate until the Java program runs (hand-overs are held,
 // in arrival order, while the JVM is being created) and answers then.
+
+// What a launch keeps of its coordination while it runs: the lock that
+// makes this process the first instance, held for its life; the socket
+// further starts connect to, its path, and the listener that serves it with
+// the pipe that stops it (first instance only).
+struct InstanceState {
+    platform::UniqueFileHandle lock;
+    platform::UniqueFileHandle listenSocket;
+    std::string socketPath;
+    platform::UniqueFileHandle listenerWake;
+    platform::UniqueFileHandle listenerWoken;
+    platform::ThreadToken listenerThread = 0;
+    bool listenerRunning = false;
+};
+
+void InstanceStateRelease::operator()(InstanceState* state) const noexcept { delete state; }
 
 namespace {
 
@@ -47,20 +67,31 @@ constexpr std::uint32_t endingRetryMilliseconds = 50;
 // rather than spinning.
 constexpr std::uint32_t acceptRetryMilliseconds = 50;
 
-// One hand-over on its way to secondaryMain; owned by its forwarding thread.
-struct HandOver : GateUser, HandOverReply {
-    JavaLauncher* launcher = nullptr;
-    platform::UniqueFileHandle connection;
-    std::vector<std::string> arguments;
+// A hand-over that came over the socket, answered over it.
+class SocketHandOver final : public HandOver {
+public:
+    SocketHandOver(JavaLauncher& launcher, platform::UniqueFileHandle connection) noexcept
+        : HandOver(launcher), connection_(std::move(connection))
+    {
+    }
 
+    std::vector<std::string> arguments() const override { return arguments_; }
     bool take() noexcept override { return answer(instance::handOverTaken); }
     void refuse() noexcept override { (void)answer(instance::handOverRefused); }
+
+    // The arguments of the connection, or false when its peer is another
+    // user or does not send a whole frame in time.
+    bool read() noexcept;
     // False when the further start has stopped waiting: it shut its end
     // down first, so the answer cannot arrive.
     bool answer(unsigned char verdict) const noexcept
     {
-        return platform::sendAll(connection, &verdict, 1, platform::monotonicMilliseconds() + answerMilliseconds);
+        return platform::sendAll(connection_, &verdict, 1, platform::monotonicMilliseconds() + answerMilliseconds);
     }
+
+private:
+    platform::UniqueFileHandle connection_;
+    std::vector<std::string> arguments_;
 };
 
 // The folder the instances meet in; false when there is none that only this
@@ -85,64 +116,44 @@ bool meetingFolder(std::string& folder) noexcept
     return true;
 }
 
-unsigned forwardToSecondaryMain(void* parameter) noexcept
-{
-    std::unique_ptr<HandOver> handOver(static_cast<HandOver*>(static_cast<GateUser*>(parameter)));
-    JavaLauncher& launcher = *handOver->launcher;
-    forwardHandOver(launcher, handOver->ticket, handOver->arguments, *handOver);
-    handOver.reset();
-    launcher.jvmGate.leave(); // the last touch: the launcher may be gone right after
-    return 0;
-}
-
-// The arguments of one connection, or false when its peer is another user
-// or does not send a whole frame in time.
-bool readHandOver(const platform::UniqueFileHandle& connection, std::vector<std::string>& arguments) noexcept
+bool SocketHandOver::read() noexcept
 {
     // Anyone who can reach the socket is let in by the folder's rights only;
     // root, or a socket in a folder shared after all, must not make this
     // user's program run another user's arguments.
     std::uint32_t peer = 0;
-    if (!platform::peerUserId(connection, peer) || peer != platform::effectiveUserId()) {
+    if (!platform::peerUserId(connection_, peer) || peer != platform::effectiveUserId()) {
         return false;
     }
     const std::uint64_t deadline = platform::monotonicMilliseconds() + answerMilliseconds;
     unsigned char header[instance::frameHeaderSize];
     std::size_t length = 0;
-    if (!platform::receiveAll(connection, header, sizeof header, deadline) ||
+    if (!platform::receiveAll(connection_, header, sizeof header, deadline) ||
         !instance::announcedLength(header, length)) {
         return false;
     }
     std::string payload(length, '\0');
-    return platform::receiveAll(connection, payload.data(), length, deadline) &&
-           instance::decodeHandOver(payload, arguments);
+    return platform::receiveAll(connection_, payload.data(), length, deadline) &&
+           instance::decodeHandOver(payload, arguments_);
 }
 
 void receiveHandOver(JavaLauncher& launcher, platform::UniqueFileHandle connection) noexcept
 {
-    std::unique_ptr<HandOver> handOver(new (std::nothrow) HandOver);
-    if (!handOver || !readHandOver(connection, handOver->arguments)) {
-        return;
-    }
-    handOver->launcher = &launcher;
-    handOver->connection = std::move(connection);
-    if (!handOver->answer(instance::handOverReceived)) {
-        return; // that start has stopped waiting
+    std::unique_ptr<SocketHandOver> handOver(new (std::nothrow) SocketHandOver(launcher, std::move(connection)));
+    if (!handOver || !handOver->read() || !handOver->answer(instance::handOverReceived)) {
+        return; // not from this user, or that start has stopped waiting
     }
     trace("hand-over received from a further start");
-    if (!launcher.jvmGate.startUser(forwardToSecondaryMain, handOver.get())) {
-        handOver->refuse(); // the program is shutting down or gone
-        return;
-    }
-    (void)handOver.release(); // the thread's now
+    startForwarding(std::move(handOver));
 }
 
 unsigned runInstanceListener(void* parameter) noexcept
 {
     JavaLauncher& launcher = *static_cast<JavaLauncher*>(parameter);
-    while (platform::waitForConnection(launcher.listenSocket, launcher.listenerWoken)) {
+    const InstanceState& state = *launcher.instanceState;
+    while (platform::waitForConnection(state.listenSocket, state.listenerWoken)) {
         platform::UniqueFileHandle connection;
-        if (!platform::acceptLocal(launcher.listenSocket, connection)) {
+        if (!platform::acceptLocal(state.listenSocket, connection)) {
             platform::sleepMilliseconds(acceptRetryMilliseconds);
             continue;
         }
@@ -156,14 +167,15 @@ unsigned runInstanceListener(void* parameter) noexcept
 // hand over to and end with -1, as they would on Windows.
 void startListening(JavaLauncher& launcher) noexcept
 {
-    if (!platform::listenLocal(launcher.socketPath, launcher.listenSocket) ||
-        !platform::makePipe(launcher.listenerWoken, launcher.listenerWake) ||
-        !platform::startThread(runInstanceListener, &launcher, &launcher.listenerThread)) {
-        launcher.listenSocket.reset();
+    InstanceState& state = *launcher.instanceState;
+    if (!platform::listenLocal(state.socketPath, state.listenSocket) ||
+        !platform::makePipe(state.listenerWoken, state.listenerWake) ||
+        !platform::startThread(runInstanceListener, &launcher, &state.listenerThread)) {
+        state.listenSocket.reset();
         launcher.singleInstance = false;
         return;
     }
-    launcher.listenerRunning = true;
+    state.listenerRunning = true;
 }
 
 enum class Answer { taken, refused, withdrawn, none };
@@ -203,22 +215,18 @@ Answer handOver(const platform::UniqueFileHandle& connection, const std::string&
 
 } // namespace
 
-bool setUpSingleInstance(JavaLauncher& launcher) noexcept
+InstanceState* newInstanceState() noexcept { return new (std::nothrow) InstanceState; }
+
+bool meetOtherInstances(JavaLauncher& launcher, InstanceState& state, const std::string& modulePath) noexcept
 {
-    std::string modulePath;
-    const Coordination coordination = coordinationFor(modulePath);
-    if (coordination != Coordination::requested) {
-        return coordination == Coordination::notRequested;
-    }
-    launcher.singleInstance = true;
     std::string folder;
     if (!meetingFolder(folder)) {
         launcher.singleInstance = false;
         return true;
     }
     const std::string name = folder + "/" + instance::instanceSocketName(modulePath);
-    launcher.socketPath = name + ".socket";
-    if (!platform::openLockFile(name + ".lock", launcher.instanceLock)) {
+    state.socketPath = name + ".socket";
+    if (!platform::openLockFile(name + ".lock", state.lock)) {
         launcher.singleInstance = false;
         return true;
     }
@@ -233,13 +241,13 @@ bool setUpSingleInstance(JavaLauncher& launcher) noexcept
     bool refused = false;
     std::string frame; // made once a first instance answers; never empty then
     do {
-        if (platform::tryLockFile(launcher.instanceLock)) {
+        if (platform::tryLockFile(state.lock)) {
             launcher.isFirstInstance = true;
             startListening(launcher);
             return true;
         }
         platform::UniqueFileHandle connection;
-        if (platform::connectLocal(launcher.socketPath, connection)) {
+        if (platform::connectLocal(state.socketPath, connection)) {
             if (frame.empty() && !instance::encodeHandOver(launcher.arguments, frame)) {
                 return false; // more than any first instance takes
             }
@@ -262,26 +270,28 @@ bool setUpSingleInstance(JavaLauncher& launcher) noexcept
         platform::sleepMilliseconds(refused ? endingRetryMilliseconds : retryMilliseconds);
     } while (platform::monotonicMilliseconds() < giveUp);
     if (refused) {
-        printError(platform::loadString(resources::IDS_INSTANCE_STILL_ENDING));
+        printError(resources::loadString(resources::IDS_INSTANCE_STILL_ENDING));
     }
     return false;
 }
 
 void stopSingleInstance(JavaLauncher& launcher) noexcept
 {
-    if (launcher.listenerRunning) {
-        platform::writeWakeByte(launcher.listenerWake);
-        platform::joinThread(launcher.listenerThread);
-        launcher.listenerRunning = false;
+    if (!launcher.instanceState) {
+        return;
+    }
+    InstanceState& state = *launcher.instanceState;
+    if (state.listenerRunning) {
+        platform::writeWakeByte(state.listenerWake);
+        platform::joinThread(state.listenerThread);
+        state.listenerRunning = false;
     }
     // Pending further starts see their connection closed without an answer
     // and look again; the name goes before the lock, so that the next holder
     // of the lock finds no socket of ours.
-    launcher.listenSocket.reset();
+    state.listenSocket.reset();
     if (launcher.isFirstInstance) {
-        platform::removeFile(launcher.socketPath);
+        platform::removeFile(state.socketPath);
     }
-    launcher.listenerWake.reset();
-    launcher.listenerWoken.reset();
-    launcher.instanceLock.reset();
+    launcher.instanceState.reset(); // the lock goes with it
 }

@@ -5,8 +5,12 @@
 #include "launcher/Errors.h"
 #include "launcher/JavaLauncher.h"
 #include "launcher/Trace.h"
-#include "platform/System.h"
+#include "platform/NamedSync.h"
+#include "platform/SharedMemory.h"
+#include "platform/Thread.h"
+#include "platform/ThreadMessages.h"
 #include "resources/StringIds.h"
+#include "resources/StringTable.h"
 
 #include <cstring>
 #include <memory>
@@ -24,6 +28,28 @@
 // arrives and gives the copy to a forwarding thread of its own, which waits
 // at the launcher's gate until the Java program runs (hand-overs are held,
 // in arrival order, while the JVM is being created) and answers then.
+
+// What a launch keeps of its coordination while it runs.
+struct InstanceState {
+    // One start at a time hands over: the named mutex, and this process's
+    // hold on it, released before the mutex's handle closes and after
+    // everything below it (members go in reverse order), so that a start
+    // after this one never finds a block that only a leaving start holds.
+    platform::UniqueHandle turnMutex;
+    platform::UniqueMutexHold turnHold;
+    platform::UniqueMappedView block; // this process's view of the shared block
+    platform::UniqueHandle mapping;
+    platform::UniqueHandle listenerThread; // first instance
+    // The event by which a first instance says it has copied a hand-over,
+    // and the answer to the further start that holds the turn (first
+    // instance's; see instance/InstanceBlock.h).
+    platform::UniqueHandle copied;
+    platform::UniqueHandle answered;
+    platform::UniqueHandle answerMapping;
+    platform::UniqueMappedView answerWord;
+};
+
+void InstanceStateRelease::operator()(InstanceState* state) const noexcept { delete state; }
 
 namespace {
 
@@ -45,28 +71,35 @@ constexpr std::uint32_t endingMilliseconds = 10000;
 constexpr std::uint32_t endingRetryMilliseconds = 50;
 constexpr std::uint32_t listenerStopPollMilliseconds = 50;
 
-unsigned char* blockOf(const JavaLauncher& launcher) noexcept
+unsigned char* blockOf(const InstanceState& state) noexcept
 {
-    return static_cast<unsigned char*>(launcher.instanceBlock.get());
+    return static_cast<unsigned char*>(state.block.get());
 }
 
-// One hand-over on its way to secondaryMain; owned by its forwarding thread.
-struct HandOver : GateUser, HandOverReply {
-    JavaLauncher* launcher = nullptr;
-    bool answered = false; // its start waits for the answer in the word
-    unsigned char area[instance::argumentAreaSize];
+// A hand-over copied from the block, answered through the answer word
+// when its start asked for one.
+class BlockHandOver final : public HandOver {
+public:
+    explicit BlockHandOver(JavaLauncher& launcher) noexcept : HandOver(launcher) {}
 
+    std::vector<std::string> arguments() const override { return readForwardedArguments(area); }
     bool take() noexcept override { return settle(instance::Verdict::taken); }
     void refuse() noexcept override { (void)settle(instance::Verdict::refused); }
+
+    unsigned char area[instance::argumentAreaSize];
+    bool answered = false; // its start waits for the answer in the word
+
+private:
     // False when the further start has withdrawn first.
     bool settle(instance::Verdict verdict) const noexcept
     {
         if (!answered) {
             return true; // it waits for no answer: hand on, as always
         }
-        const bool settled = instance::exchangeVerdict(launcher->answerWord.get(), instance::Verdict::seen,
-                                                       verdict) == instance::Verdict::seen;
-        platform::signalEvent(launcher->handOverAnswered);
+        const InstanceState& state = *launcher().instanceState;
+        const bool settled =
+            instance::exchangeVerdict(state.answerWord.get(), instance::Verdict::seen, verdict) == instance::Verdict::seen;
+        platform::signalEvent(state.answered);
         return settled;
     }
 };
@@ -80,50 +113,35 @@ struct ListenerStart {
 
 // The hand-over turn, when the mutex exists and can be had in time; empty
 // otherwise, and the caller goes on unserialised.
-platform::UniqueMutexHold takeTurn(const JavaLauncher& launcher) noexcept
+platform::UniqueMutexHold takeTurn(const InstanceState& state) noexcept
 {
     platform::UniqueMutexHold held;
-    if (launcher.handOverMutex) {
-        (void)platform::takeMutex(launcher.handOverMutex, turnWaitMilliseconds, held);
+    if (state.turnMutex) {
+        (void)platform::takeMutex(state.turnMutex, turnWaitMilliseconds, held);
     }
     return held;
 }
 
-unsigned forwardToSecondaryMain(void* parameter) noexcept
-{
-    std::unique_ptr<HandOver> handOver(static_cast<HandOver*>(static_cast<GateUser*>(parameter)));
-    JavaLauncher& launcher = *handOver->launcher;
-    forwardHandOver(launcher, handOver->ticket, readForwardedArguments(handOver->area), *handOver);
-    handOver.reset();
-    launcher.jvmGate.leave(); // the last touch: the launcher may be gone right after
-    return 0;
-}
-
 void receiveHandOver(JavaLauncher& launcher) noexcept
 {
+    InstanceState& state = *launcher.instanceState;
     // Copied at once, so that the next further start may write the area
     // while this one waits for the program.
-    std::unique_ptr<HandOver> handOver(new (std::nothrow) HandOver);
+    std::unique_ptr<BlockHandOver> handOver(new (std::nothrow) BlockHandOver(launcher));
     if (handOver) {
-        std::memcpy(handOver->area, blockOf(launcher) + instance::argumentAreaOffset, instance::argumentAreaSize);
-        handOver->launcher = &launcher;
-        handOver->answered = launcher.answerWord && instance::exchangeVerdict(launcher.answerWord.get(),
-                                                                              instance::Verdict::asking,
-                                                                              instance::Verdict::seen) ==
-                                                        instance::Verdict::asking;
+        std::memcpy(handOver->area, blockOf(state) + instance::argumentAreaOffset, instance::argumentAreaSize);
+        handOver->answered =
+            state.answerWord && instance::exchangeVerdict(state.answerWord.get(), instance::Verdict::asking,
+                                                          instance::Verdict::seen) == instance::Verdict::asking;
     }
-    if (launcher.handOverCopied) {
-        platform::signalEvent(launcher.handOverCopied);
+    if (state.copied) {
+        platform::signalEvent(state.copied);
     }
     if (!handOver) {
         return;
     }
     trace("hand-over received from a further start");
-    if (!launcher.jvmGate.startUser(forwardToSecondaryMain, handOver.get())) {
-        handOver->refuse(); // the program is shutting down or gone
-        return;
-    }
-    (void)handOver.release(); // the thread's now
+    startForwarding(std::move(handOver));
 }
 
 unsigned runInstanceListener(void* parameter) noexcept
@@ -134,7 +152,7 @@ unsigned runInstanceListener(void* parameter) noexcept
     platform::signalEvent(*start->ready); // `start` is gone from here on
     std::uint32_t message = 0;
     while (platform::nextThreadMessage(message)) {
-        if (message == instance::loadField(blockOf(launcher), instance::messageIdOffset)) {
+        if (message == instance::loadField(blockOf(*launcher.instanceState), instance::messageIdOffset)) {
             receiveHandOver(launcher);
         }
     }
@@ -145,7 +163,8 @@ unsigned runInstanceListener(void* parameter) noexcept
 // far stays until the process ends, so later starts still find the block.
 void startListening(JavaLauncher& launcher, const std::string& name) noexcept
 {
-    unsigned char* block = blockOf(launcher);
+    InstanceState& state = *launcher.instanceState;
+    unsigned char* block = blockOf(state);
     const std::uint32_t message = platform::registerMessage(name);
     if (message == 0) {
         launcher.singleInstance = false;
@@ -155,18 +174,18 @@ void startListening(JavaLauncher& launcher, const std::string& name) noexcept
     // Without the first, further starts do not wait for their copy to be
     // taken; without the others, they get no answer.
     bool existed = false;
-    if (!platform::createEvent((name + copiedSuffix).c_str(), launcher.handOverCopied) ||
-        !platform::createEvent((name + answeredSuffix).c_str(), launcher.handOverAnswered) ||
-        !platform::createSharedMemory(name + answerSuffix, instance::verdictSize, launcher.answerMapping, existed) ||
-        !platform::mapSharedMemory(launcher.answerMapping, launcher.answerWord)) {
-        launcher.answerMapping.reset();
+    if (!platform::createEvent((name + copiedSuffix).c_str(), state.copied) ||
+        !platform::createEvent((name + answeredSuffix).c_str(), state.answered) ||
+        !platform::createSharedMemory(name + answerSuffix, instance::verdictSize, state.answerMapping, existed) ||
+        !platform::mapSharedMemory(state.answerMapping, state.answerWord)) {
+        state.answerMapping.reset();
     }
 
     platform::UniqueHandle ready;
     std::uint32_t listenerId = 0;
     ListenerStart start{&launcher, &ready};
     if (!platform::createEvent(nullptr, ready) ||
-        !platform::startThread(runInstanceListener, &start, false, launcher.listenerThread, listenerId)) {
+        !platform::startThread(runInstanceListener, &start, false, state.listenerThread, listenerId)) {
         launcher.singleInstance = false;
         return;
     }
@@ -176,8 +195,8 @@ void startListening(JavaLauncher& launcher, const std::string& name) noexcept
     // the thread's start and its signal.
     // The event resets itself as the wait takes it: only the wait's own
     // answer says which of the two it was.
-    if (!platform::waitForEither(ready.get(), launcher.listenerThread.get())) {
-        launcher.listenerThread.reset(); // ended before it was ready
+    if (!platform::waitForEither(ready.get(), state.listenerThread.get())) {
+        state.listenerThread.reset(); // ended before it was ready
         launcher.singleInstance = false;
     }
 }
@@ -224,12 +243,13 @@ struct AnswerSlot {
 // word is this start's until it has its answer.
 Answer handOver(JavaLauncher& launcher, const std::string& name) noexcept
 {
-    unsigned char* block = blockOf(launcher);
+    InstanceState& state = *launcher.instanceState;
+    unsigned char* block = blockOf(state);
     // Only a first instance of ours makes the events, and waiting for them
     // only means something while this start holds the turn.
     platform::UniqueHandle copied;
     AnswerSlot answer;
-    if (launcher.handOverHold && platform::openNamedEvent(name + copiedSuffix, copied)) {
+    if (state.turnHold && platform::openNamedEvent(name + copiedSuffix, copied)) {
         platform::clearEvent(copied); // a copy meant for a start that stopped waiting
         answer.open(name);
     }
@@ -251,8 +271,8 @@ Answer handOver(JavaLauncher& launcher, const std::string& name) noexcept
     const bool wasCopied = copied && platform::waitForObject(copied.get(), copyWaitMilliseconds);
     // The block goes first: a start after this one must never find a block
     // that only a leaving start still holds.
-    launcher.instanceBlock.reset();
-    launcher.mappingHandle.reset();
+    state.block.reset();
+    state.mapping.reset();
     if (!answer) {
         return Answer::taken; // the post stands: the listener copies when it can
     }
@@ -279,16 +299,12 @@ Answer handOver(JavaLauncher& launcher, const std::string& name) noexcept
 
 } // namespace
 
-bool setUpSingleInstance(JavaLauncher& launcher) noexcept
+InstanceState* newInstanceState() noexcept { return new (std::nothrow) InstanceState; }
+
+bool meetOtherInstances(JavaLauncher& launcher, InstanceState& state, const std::string& modulePath) noexcept
 {
-    std::string modulePath;
-    const Coordination coordination = coordinationFor(modulePath);
-    if (coordination != Coordination::requested) {
-        return coordination == Coordination::notRequested;
-    }
-    launcher.singleInstance = true;
     const std::string name = makeInstanceName(modulePath);
-    (void)platform::createNamedMutex(name + turnSuffix, launcher.handOverMutex);
+    (void)platform::createNamedMutex(name + turnSuffix, state.turnMutex);
 
     // A start whose hand-over the running program refused (it is shutting
     // down) looks again until that instance has ended, and then takes its
@@ -298,27 +314,27 @@ bool setUpSingleInstance(JavaLauncher& launcher) noexcept
         // Taken before the block can exist and held until this start is done
         // with it: a further start meanwhile waits, rather than finding a
         // block whose listener is not there yet.
-        launcher.handOverHold = takeTurn(launcher);
+        state.turnHold = takeTurn(state);
         bool existed = false;
-        if (!platform::createSharedMemory(name, instance::blockSize, launcher.mappingHandle, existed)) {
+        if (!platform::createSharedMemory(name, instance::blockSize, state.mapping, existed)) {
             launcher.singleInstance = false;
             return true;
         }
         launcher.isFirstInstance = !existed;
-        if (!platform::mapSharedMemory(launcher.mappingHandle, launcher.instanceBlock)) {
+        if (!platform::mapSharedMemory(state.mapping, state.block)) {
             launcher.singleInstance = false;
             return true;
         }
         if (launcher.isFirstInstance) {
             startListening(launcher, name);
-            launcher.handOverHold.reset(); // further starts may hand over now
+            state.turnHold.reset(); // further starts may hand over now
             return true;
         }
         const Answer answer = handOver(launcher, name);
         // Kept until this start's view of the block and its answer are gone.
-        launcher.instanceBlock.reset();
-        launcher.mappingHandle.reset();
-        launcher.handOverHold.reset();
+        state.block.reset();
+        state.mapping.reset();
+        state.turnHold.reset();
         if (answer != Answer::refused) {
             return answer == Answer::taken;
         }
@@ -327,7 +343,7 @@ bool setUpSingleInstance(JavaLauncher& launcher) noexcept
             trace("the running instance is shutting down: waiting for it to end");
             giveUp = now + endingMilliseconds;
         } else if (now >= giveUp) {
-            printError(platform::loadString(resources::IDS_INSTANCE_STILL_ENDING));
+            printError(resources::loadString(resources::IDS_INSTANCE_STILL_ENDING));
             return false;
         }
         platform::sleepMilliseconds(endingRetryMilliseconds);
@@ -336,28 +352,23 @@ bool setUpSingleInstance(JavaLauncher& launcher) noexcept
 
 void stopSingleInstance(JavaLauncher& launcher) noexcept
 {
-    if (!launcher.singleInstance) {
+    if (!launcher.singleInstance || !launcher.instanceState) {
         return;
     }
-    if (launcher.isFirstInstance && launcher.listenerThread) {
+    InstanceState& state = *launcher.instanceState;
+    if (launcher.isFirstInstance && state.listenerThread) {
         // Held until the block is gone: a start from here on waits and then
         // creates the block afresh, as the first instance of its own, instead
         // of handing over to a listener that is ending.
-        launcher.handOverHold = takeTurn(launcher);
+        state.turnHold = takeTurn(state);
         // The listener's own identifier, not the one in the block, which any
         // process may overwrite: a wrong one there must not keep us here.
-        const std::uint32_t listener = platform::threadIdOf(launcher.listenerThread);
+        const std::uint32_t listener = platform::threadIdOf(state.listenerThread);
         do {
             (void)platform::postQuit(listener); // may be refused, e.g. by a full queue: try again
-            (void)platform::waitForThread(launcher.listenerThread, listenerStopPollMilliseconds);
-        } while (platform::threadStillActive(launcher.listenerThread));
-        launcher.listenerThread.reset();
+            (void)platform::waitForThread(state.listenerThread, listenerStopPollMilliseconds);
+        } while (platform::threadStillActive(state.listenerThread));
+        state.listenerThread.reset();
     }
-    launcher.instanceBlock.reset();
-    launcher.mappingHandle.reset();
-    launcher.handOverCopied.reset();
-    launcher.handOverAnswered.reset();
-    launcher.answerWord.reset();
-    launcher.answerMapping.reset();
-    launcher.handOverHold.reset();
+    launcher.instanceState.reset();
 }

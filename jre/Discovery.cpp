@@ -9,8 +9,11 @@
 #include "launcher/Errors.h"
 #include "launcher/JavaLauncher.h"
 #include "launcher/Trace.h"
-#include "platform/System.h"
+#include "platform/Environment.h"
+#include "platform/Files.h"
+#include "platform/Profile.h"
 #include "resources/StringIds.h"
+#include "resources/StringTable.h"
 
 namespace {
 
@@ -161,7 +164,7 @@ bool takeJavaHome(JavaLauncher& launcher) noexcept
     std::string home = withTrailingSeparator(javaHome);
     std::string release;
     std::string versionText;
-    if (!platform::readFileStart(home + releaseFileName, releaseFileLimit, release) ||
+    if (!platform::readFile(home + releaseFileName, releaseFileLimit, platform::Beyond::cut, release) ||
         !releaseVersion(release, versionText)) {
         versionText.clear(); // unversioned: fits only where no minimum is set
     }
@@ -202,7 +205,7 @@ SelectionRules selectionRulesOf(const JavaLauncher& launcher)
 
 std::string buildRequirementText(const JavaLauncher& launcher) noexcept
 {
-    const auto text = [](resources::StringId id) { return platform::loadString(id); };
+    const auto text = [](resources::StringId id) { return resources::loadString(id); };
     const std::string lower = JavaVersion::format(launcher.minVersion);
     const std::string upper = JavaVersion::format(launcher.maxVersion);
     switch (requirementForm(launcher.minVersion, launcher.maxVersion)) {
@@ -224,5 +227,5 @@ std::string jreNotFoundMessage(const JavaLauncher& launcher) noexcept
 {
     const resources::StringId id =
         launcher.jvmType == JvmTypeServer ? resources::IDS_JRE_NOT_FOUND_SERVER : resources::IDS_JRE_NOT_FOUND;
-    return formatString(platform::loadString(id), buildRequirementText(launcher));
+    return formatString(resources::loadString(id), buildRequirementText(launcher));
 }

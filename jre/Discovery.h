@@ -1,8 +1,9 @@
 #pragma once
 // Finding the JVM library: the configured folder, a runtime beside the
 // launcher, then the installed runtimes (those registered in the registry on
-// Windows, the development kits under /usr/lib/jvm on Linux), then the folder
-// JAVA_HOME names; when none fits, the user is asked for a folder.
+// Windows, jre/RegistryScan.h; the development kits under /usr/lib/jvm on
+// Linux, jre/InstalledJdks.h), then the folder JAVA_HOME names; when none
+// fits, the user is asked for a folder.
 
 #include <functional>
 #include <optional>
@@ -13,9 +14,6 @@
 #include "jre/InstallationOrder.h"
 #include "jre/JreInstallation.h"
 #include "jre/ReleaseFile.h"
-#ifdef _WIN32
-#include "jre/RegistryLayouts.h"
-#endif
 
 class JavaLauncher;
 
@@ -68,46 +66,3 @@ std::string buildRequirementText(const JavaLauncher& launcher) noexcept;
 // What the user is told when no runtime fits: the requirement text inside
 // string 206 for the server JVM type, inside string 207 otherwise.
 std::string jreNotFoundMessage(const JavaLauncher& launcher) noexcept;
-
-#ifdef _WIN32
-// Appends the installations registered under `layout` whose version lies
-// within the bounds and whose folder holds a JVM library, in the order the
-// registry enumerates them. A key that cannot be opened adds nothing.
-void scanRegistryKey(const JavaLauncher& launcher, const RegistryLayout& layout,
-                     std::vector<JreInstallation>& installations) noexcept;
-// The runtime folder of the subkey `subkeyName` of `layout` (a development
-// kit's "jre" folder where the layout says so), and whether resolving it
-// found the server VM. False when the subkey, its folder value or a JVM
-// library is missing; the outputs are then left untouched.
-[[nodiscard]] bool readInstallation(const JavaLauncher& launcher, const RegistryLayout& layout,
-                                    const std::string& subkeyName, std::string& home, bool& hasServerVm) noexcept;
-// The same for the layout whose key path is `keyPath`; false for a key path
-// that no layout has.
-[[nodiscard]] bool readInstallation(const JavaLauncher& launcher, const std::string& keyPath,
-                                    const std::string& subkeyName, std::string& home, bool& hasServerVm) noexcept;
-// Removes from `installations`, from index `first` on, those whose folder is
-// one of `listed` (folderIdentity texts of folders listed before),
-// then adds the remaining ones' folders to `listed`.
-void dropListedFolders(std::vector<JreInstallation>& installations, std::size_t first,
-                       std::vector<std::string>& listed) noexcept;
-#else
-// Where the system's package manager installs development kits.
-inline constexpr const char* jdkRoot = "/usr/lib/jvm/";
-
-// findInstalledJre over the development kits directly under `root` (ending
-// in '/').
-std::optional<JreInstallation> findInstalledJreUnder(const JavaLauncher& launcher, const std::string& root) noexcept;
-// Appends the kits directly under `root` (ending in '/') whose "release" file
-// names a version within the bounds and whose runtime holds a JVM library, in
-// name order, each runtime once however many links lead to it.
-void scanJdkFolders(const JavaLauncher& launcher, const std::string& root,
-                    std::vector<JreInstallation>& installations) noexcept;
-
-struct FolderEntry {
-    std::string name;      // as listed in the folder
-    std::string canonical; // the folder it leads to, links resolved
-};
-// The names to scan, in name order: one per canonical folder, preferring the
-// entry named like that folder itself over the links that lead to it.
-std::vector<std::string> distinctFolders(std::vector<FolderEntry> entries);
-#endif

@@ -1,6 +1,7 @@
 #include "jre/Discovery.h"
 
 #include "platform/WindowStation.h"
+#include "ui/InteractiveStation.h"
 #include "ui/JreNotFoundDialog.h"
 
 #include <windows.h>
@@ -26,7 +27,7 @@ JreChoice askWithDialog(const std::string& message, int jvmType)
 JreChoice askIfSomeoneSees(const std::string& message, int jvmType)
 {
     // In a station nobody sees, a modal dialog would wait forever.
-    if (!platform::processHasInteractiveStation()) {
+    if (!ui::isInteractiveStation(platform::windowStationFlags())) {
         return reportJreNotFound(message, jvmType);
     }
     return askWithDialog(message, jvmType);

@@ -4,7 +4,7 @@
 
 void sortInstallations(std::vector<JreInstallation>& installations, const SelectionRules& rules)
 {
-    const bool favourServer = rules.jvmType == SelectionRules::favourServer;
+    const bool favourServer = rules.jvmType == JvmTypeFavourServer;
     // Each rule decides alone once the two differ in it.
     const auto comesFirst = [&](const JreInstallation& a, const JreInstallation& b) {
         if (rules.jvmSourceFavour && a.favouredKind != b.favouredKind) {

@@ -9,14 +9,12 @@
 
 #include "jre/JavaVersion.h"
 #include "jre/JreInstallation.h"
+#include "jre/JvmType.h"
 
 struct SelectionRules {
-    // The JVM type under which a server VM outranks a newer version.
-    static constexpr int favourServer = 2;
-
     // "JVM Source" names a kind to put first (favor_JRE / favor_JDK).
     bool jvmSourceFavour = false;
-    int jvmType = 0;
+    int jvmType = JvmTypeDefault; // under favour-server a server VM outranks a newer version
     // Entries as written in "Preferred versions", parsed when used.
     std::vector<std::string> preferredVersions;
 };

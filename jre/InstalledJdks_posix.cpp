@@ -1,3 +1,5 @@
+#include "jre/InstalledJdks.h"
+
 #include "jre/Discovery.h"
 
 #include <algorithm>
@@ -8,7 +10,7 @@
 #include "jre/JvmLibrary.h"
 #include "launcher/JavaLauncher.h"
 #include "launcher/Trace.h"
-#include "platform/System.h"
+#include "platform/Files.h"
 
 // Linux has no registry of runtimes; the development kits that the package
 // manager installs under one folder take its place. Each counts as a
@@ -53,7 +55,7 @@ void scanJdkFolders(const JavaLauncher& launcher, const std::string& root,
         installation.developmentKit = true;
         std::string release;
         std::string versionText;
-        if (!platform::readFileText(folder + releaseFileName, release) || !releaseVersion(release, versionText)) {
+        if (!platform::readFile(folder + releaseFileName, releaseFileLimit, platform::Beyond::cut, release) || !releaseVersion(release, versionText)) {
             if (tracing()) {
                 traceCandidate(CandidateFacts{folder, nullptr, true, true, {}, {}}, "no release version");
             }

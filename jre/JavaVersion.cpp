@@ -2,7 +2,7 @@
 
 #include "text/Decimal.h"
 
-#include "platform/AnsiText.h"
+#include "text/AnsiText.h"
 
 namespace {
 
@@ -152,7 +152,7 @@ std::vector<std::string> splitPreferredVersions(std::string_view text)
     std::vector<std::string> entries;
     std::size_t start = 0;
     for (;;) {
-        const std::size_t cut = platform::findChar(text, ';', start);
+        const std::size_t cut = text::findChar(text, ';', start);
         if (cut == std::string_view::npos) {
             entries.emplace_back(text.substr(start));
             return entries;

@@ -7,8 +7,9 @@
 #include "jre/LibraryMachine.h"
 #include "launcher/Configuration.h"
 #include "launcher/JavaLauncher.h"
-#include "platform/AnsiText.h"
-#include "platform/System.h"
+#include "platform/Environment.h"
+#include "platform/Files.h"
+#include "text/AnsiText.h"
 
 namespace {
 
@@ -83,7 +84,7 @@ CandidateOrder candidatesFor(int jvmType) noexcept
 // The text before the last separator; the text itself when it has none.
 void cutLastComponent(std::string& path) noexcept
 {
-    const std::size_t separator = platform::findLastChar(path, platform::pathSeparator);
+    const std::size_t separator = text::findLastChar(path, platform::pathSeparator);
     if (separator != std::string::npos) {
         path.resize(separator);
     }
@@ -136,7 +137,7 @@ std::string resolveRuntimeOrKit(std::string& home, int jvmType, bool& hasServerV
 bool isLibraryOfOtherMachine(const std::string& libraryPath) noexcept
 {
     std::string start;
-    return platform::readFileStart(libraryPath, libraryHeaderBytes, start) && isOtherMachine(start);
+    return platform::readFile(libraryPath, libraryHeaderBytes, platform::Beyond::cut, start) && isOtherMachine(start);
 }
 
 std::string folderIdentity(std::string_view folder)
@@ -145,7 +146,7 @@ std::string folderIdentity(std::string_view folder)
     identity.reserve(folder.size());
     std::size_t kept = 0; // length without the trailing separators seen so far
     for (std::size_t i = 0; i < folder.size();) {
-        const std::size_t next = platform::nextChar(folder, i);
+        const std::size_t next = text::nextChar(folder, i);
 #ifdef _WIN32
         const bool single = next - i == 1;
         const char c = folder[i];
@@ -177,7 +178,7 @@ bool isJreHome(const std::string& folder) noexcept
 
 std::string privateJreBeside(const std::string& modulePath) noexcept
 {
-    const std::size_t separator = platform::findLastChar(modulePath, platform::pathSeparator);
+    const std::size_t separator = text::findLastChar(modulePath, platform::pathSeparator);
     if (separator == std::string::npos) {
         return {};
     }
@@ -218,7 +219,7 @@ void publishJvmEnvironment(const std::string& jvmLibraryPath) noexcept
 
 std::string withTrailingSeparator(std::string folder)
 {
-    if (folder.empty() || platform::findLastChar(folder, platform::pathSeparator) != folder.size() - 1) {
+    if (folder.empty() || text::findLastChar(folder, platform::pathSeparator) != folder.size() - 1) {
         folder += platform::pathSeparator;
     }
     return folder;

@@ -1,3 +1,5 @@
+#include "jre/RegistryScan.h"
+
 #include "jre/Discovery.h"
 
 #include <algorithm>
@@ -8,7 +10,7 @@
 #include "jre/JvmLibrary.h"
 #include "launcher/JavaLauncher.h"
 #include "launcher/Trace.h"
-#include "platform/System.h"
+#include "platform/Registry.h"
 
 namespace {
 

@@ -5,8 +5,9 @@
 #include "jvm/UncaughtException.h"
 #include "launcher/Errors.h"
 #include "launcher/JavaLauncher.h"
-#include "platform/System.h"
+#include "platform/Thread.h"
 #include "resources/StringIds.h"
+#include "resources/StringTable.h"
 
 namespace {
 
@@ -26,7 +27,7 @@ bool callMain(JavaLauncher& launcher, JNIEnv* env) noexcept
 {
     jstring className = newJavaString(env, launcher.mainClass);
     if (className == nullptr) {
-        printErrorArg(platform::loadString(resources::IDS_MAIN_CLASS_STRING_FAILED), launcher.mainClass);
+        printErrorArg(resources::loadString(resources::IDS_MAIN_CLASS_STRING_FAILED), launcher.mainClass);
         return false;
     }
     // Through a Java string, so that a name outside ASCII reaches FindClass
@@ -41,7 +42,7 @@ bool callMain(JavaLauncher& launcher, JNIEnv* env) noexcept
     env->ReleaseStringUTFChars(className, utfName);
     if (mainClass == nullptr) {
         env->ExceptionDescribe();
-        printErrorArg(platform::loadString(resources::IDS_MAIN_CLASS_NOT_FOUND), name);
+        printErrorArg(resources::loadString(resources::IDS_MAIN_CLASS_NOT_FOUND), name);
         return false;
     }
 
@@ -51,7 +52,7 @@ bool callMain(JavaLauncher& launcher, JNIEnv* env) noexcept
         if (env->ExceptionOccurred() != nullptr) {
             env->ExceptionDescribe();
         } else {
-            printError(platform::loadString(resources::IDS_NO_MAIN_METHOD));
+            printError(resources::loadString(resources::IDS_NO_MAIN_METHOD));
         }
         return false;
     }

@@ -23,7 +23,7 @@
 #include <cstdint>
 
 #include "platform/Monitor.h"
-#include "platform/System.h"
+#include "platform/Thread.h"
 
 // What a thread started at the gate receives: its ticket, in a heap block
 // the thread owns from its first instruction (a payload derives from it).

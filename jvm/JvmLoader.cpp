@@ -1,13 +1,15 @@
 #include "jvm/JvmLoader.h"
-#include "jvm/Jdk11InitArgs.h"
+#include "jvm/Jni11InitArgs.h"
 
 #include "jre/JvmLibrary.h"
 #include "jvm/Redirection.h"
 #include "launcher/Errors.h"
 #include "launcher/JavaLauncher.h"
 #include "launcher/Trace.h"
-#include "platform/System.h"
+#include "platform/Errors.h"
+#include "platform/Library.h"
 #include "resources/StringIds.h"
+#include "resources/StringTable.h"
 
 #include <cstdio>
 #include <cstdarg>
@@ -30,14 +32,14 @@ void reportLoadFailure(const std::string& jvmPath) noexcept
         subject = jvmPath + ": " + subject;
     }
 #endif
-    printErrorCode(platform::loadString(resources::IDS_LOAD_JVM_FAILED), subject, error);
+    printErrorCode(resources::loadString(resources::IDS_LOAD_JVM_FAILED), subject, error);
 }
 
 void reportMissingEntryPoint() noexcept
 {
     const int error = static_cast<int>(platform::lastError());
-    printErrorCode(platform::loadString(resources::IDS_WINDOWS_EXCEPTION),
-                   platform::loadString(resources::IDS_NO_CREATE_JAVA_VM), error);
+    printErrorCode(resources::loadString(resources::IDS_WINDOWS_EXCEPTION),
+                   resources::loadString(resources::IDS_NO_CREATE_JAVA_VM), error);
 }
 
 } // namespace
@@ -117,9 +119,9 @@ bool createJvm(JavaLauncher& launcher) noexcept
     const jint result = launcher.createJavaVm(&vm, reinterpret_cast<void**>(&env), &args);
     if (result != JNI_OK) {
         const unsigned reason = jniFailureReasonId(result);
-        printErrorReason(platform::loadString(resources::IDS_JNI_EXCEPTION),
-                         platform::loadString(resources::IDS_CREATE_JVM_FAILED),
-                         reason == 0 ? std::string() : platform::loadString(reason));
+        printErrorReason(resources::loadString(resources::IDS_JNI_EXCEPTION),
+                         resources::loadString(resources::IDS_CREATE_JVM_FAILED),
+                         reason == 0 ? std::string() : resources::loadString(reason));
         return false;
     }
     launcher.javaVm = vm;

@@ -5,10 +5,13 @@
 #include "launcher/Configuration.h"
 #include "launcher/Errors.h"
 #include "launcher/JavaLauncher.h"
-#include "platform/AnsiText.h"
-#include "platform/EnvironmentText.h"
-#include "platform/System.h"
+#include "platform/Environment.h"
+#include "platform/Files.h"
+#include "platform/Memory.h"
 #include "resources/StringIds.h"
+#include "resources/StringTable.h"
+#include "text/AnsiText.h"
+#include "text/EnvironmentText.h"
 
 #include <algorithm>
 
@@ -38,18 +41,18 @@ std::string referenceIfSet(const char* name)
 // The module path up to and including its last separator.
 std::string folderOf(const std::string& path)
 {
-    const std::size_t separator = platform::findLastChar(path, platform::pathSeparator);
+    const std::size_t separator = text::findLastChar(path, platform::pathSeparator);
     return separator == std::string::npos ? std::string() : path.substr(0, separator + 1);
 }
 
 bool endsWith(const std::string& text, char c)
 {
-    return !text.empty() && platform::findLastChar(text, c) == text.size() - 1;
+    return !text.empty() && text::findLastChar(text, c) == text.size() - 1;
 }
 
-void addLibraryPathOption(JavaLauncher& launcher, const std::string& modulePath)
+void addLibraryPathOption(JavaLauncher& launcher, const std::string& libraryPath, const std::string& modulePath)
 {
-    std::string searchPath = joinSearchPath({launcher.libraryPath, folderOf(modulePath), ".",
+    std::string searchPath = joinSearchPath({libraryPath, folderOf(modulePath), ".",
                                              referenceIfSet(librarySearchVariable),
                                              jreHomeOf(launcher.jvmPath) + platform::pathSeparator + "lib"},
                                             platform::pathListSeparator);
@@ -71,7 +74,7 @@ void extendProgramSearchPath(const std::string& systemPath)
 
 void expandEnvironment(std::string& text) noexcept
 {
-    text = platform::expandReferences(text, platform::lookUpEnvironmentVariable, nullptr);
+    text = text::expandReferences(text, platform::lookUpEnvironmentVariable, nullptr);
 }
 
 std::string joinSearchPath(const std::vector<std::string>& pieces, char separator)
@@ -93,11 +96,12 @@ void preparePaths(JavaLauncher& launcher) noexcept
 {
     std::string modulePath;
     std::string iniPath;
+    std::string libraryPath;
     if (getModulePath(modulePath) && iniPathFor(modulePath, iniPath)) {
-        launcher.libraryPath = readIniString(iniPath, section::runtime, "Library Path");
+        libraryPath = readIniString(iniPath, section::runtime, "Library Path");
     }
-    if (!launcher.libraryPath.empty()) {
-        addLibraryPathOption(launcher, modulePath);
+    if (!libraryPath.empty()) {
+        addLibraryPathOption(launcher, libraryPath, modulePath);
     }
     if (!launcher.systemPath.empty()) {
         extendProgramSearchPath(launcher.systemPath);
@@ -117,7 +121,7 @@ bool buildJvmOptionsFrom(JavaLauncher& launcher, const std::string& iniPath) noe
 {
     const std::string classPath = readIniString(iniPath, section::classPath, "Class Path");
     if (classPath.empty()) {
-        printError(platform::loadString(resources::IDS_NO_CLASS_PATH));
+        printError(resources::loadString(resources::IDS_NO_CLASS_PATH));
         return false;
     }
     std::vector<std::string> options{"-Djava.class.path=" + classPath};
@@ -139,15 +143,9 @@ bool buildJvmOptionsFrom(JavaLauncher& launcher, const std::string& iniPath) noe
         expandEnvironment(option);
         launcher.jvmOptions.push_back(std::move(option));
     }
-#ifndef _WIN32
-    // A service's stop signals are the launcher's to take (service/
-    // ServiceHost_posix.cpp): without this HotSpot takes them first.
-    if (launcher.serviceMode) {
-        launcher.jvmOptions.emplace_back("-Xrs");
+    for (std::string& option : launcher.trailingJvmOptions) {
+        launcher.jvmOptions.push_back(std::move(option));
     }
-#endif
-
-    launcher.libraryPath = readIniString(iniPath, section::runtime, "Library Path");
     launcher.outputFile = readIniString(iniPath, section::application, "Output File");
     launcher.errorFile = readIniString(iniPath, section::application, "Error File");
     return true;

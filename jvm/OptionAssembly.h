@@ -9,7 +9,7 @@
 #include <vector>
 
 // Replaces %NAME% references of set variables in place, by the rules of
-// platform/EnvironmentText.h over the process's environment. References to
+// text/EnvironmentText.h over the process's environment. References to
 // unset variables stay as written; no other byte changes.
 void expandEnvironment(std::string& text) noexcept;
 

@@ -4,7 +4,7 @@
 
 #include <limits>
 
-#include "platform/AnsiText.h"
+#include "text/AnsiText.h"
 
 namespace {
 
@@ -19,7 +19,7 @@ bool isDigit(char c) noexcept { return c >= '0' && c <= '9'; }
 std::size_t lastCharStart(std::string_view text) noexcept
 {
     std::size_t last = 0;
-    for (std::size_t i = 0; i < text.size(); i = platform::nextChar(text, i)) {
+    for (std::size_t i = 0; i < text.size(); i = text::nextChar(text, i)) {
         last = i;
     }
     return last;
@@ -34,7 +34,7 @@ char lastSingleChar(std::string_view text) noexcept
 
 std::size_t firstNumberPos(std::string_view text) noexcept
 {
-    for (std::size_t i = 0; i < text.size(); i = platform::nextChar(text, i)) {
+    for (std::size_t i = 0; i < text.size(); i = text::nextChar(text, i)) {
         if (isDigit(text[i]) || text[i] == ':') {
             return i;
         }
@@ -44,8 +44,8 @@ std::size_t firstNumberPos(std::string_view text) noexcept
 
 std::size_t tokenEnd(std::string_view value, std::size_t start) noexcept
 {
-    std::size_t space = platform::findChar(value, ' ', start);
-    std::size_t quote = platform::findChar(value, '"', start);
+    std::size_t space = text::findChar(value, ' ', start);
+    std::size_t quote = text::findChar(value, '"', start);
     while (quote != npos) {
         if (space == npos) {
             return value.size();
@@ -53,15 +53,15 @@ std::size_t tokenEnd(std::string_view value, std::size_t start) noexcept
         if (space < quote) {
             return space;
         }
-        std::size_t close = platform::findChar(value, '"', quote + 1);
+        std::size_t close = text::findChar(value, '"', quote + 1);
         if (close == npos) {
             return space;
         }
         if (close + 1 < value.size() && value[close + 1] == '"') {
             ++close;
         }
-        quote = platform::findChar(value, '"', close + 1);
-        space = platform::findChar(value, ' ', close + 1);
+        quote = text::findChar(value, '"', close + 1);
+        space = text::findChar(value, ' ', close + 1);
     }
     return space == npos ? value.size() : space;
 }
@@ -85,9 +85,9 @@ std::vector<std::string> splitParameters(std::string_view value)
 
 void removeQuotes(std::string& token)
 {
-    std::size_t open = platform::findChar(token, '"');
+    std::size_t open = text::findChar(token, '"');
     while (open != npos) {
-        std::size_t close = platform::findChar(token, '"', open + 1);
+        std::size_t close = text::findChar(token, '"', open + 1);
         if (close == npos) {
             return;
         }
@@ -97,7 +97,7 @@ void removeQuotes(std::string& token)
         const std::size_t innerLength = close - open - 1;
         token.erase(close, 1);
         token.erase(open, 1);
-        open = platform::findChar(token, '"', open + innerLength);
+        open = text::findChar(token, '"', open + innerLength);
     }
 }
 
@@ -109,7 +109,7 @@ NumberList parseNumberList(std::string_view text)
     }
     list.numbers.push_back(0);
     const std::size_t end = lastCharStart(text);
-    for (std::size_t i = list.firstPos; i < end; i = platform::nextChar(text, i)) {
+    for (std::size_t i = list.firstPos; i < end; i = text::nextChar(text, i)) {
         if (isDigit(text[i])) {
             std::uint32_t& n = list.numbers.back();
             n = n * 10u + static_cast<std::uint32_t>(text[i] - '0');
@@ -162,7 +162,7 @@ std::string applyPercentage(std::string_view token, std::uint64_t totalPhysicalB
 
 bool parseStackSize(std::string_view value, std::uint32_t& bytes) noexcept
 {
-    if (value.empty() || !isDigit(value[0]) || platform::findChar(value, ':') != npos) {
+    if (value.empty() || !isDigit(value[0]) || text::findChar(value, ':') != npos) {
         return false;
     }
     const char last = lastSingleChar(value);
@@ -177,7 +177,7 @@ bool parseStackSize(std::string_view value, std::uint32_t& bytes) noexcept
     // Unlike parseNumberList this does not wrap: a stack of 4 GB or more is refused.
     const std::size_t end = isDigit(last) ? value.size() : lastCharStart(value);
     std::uint64_t number = 0;
-    for (std::size_t i = 0; i < end; i = platform::nextChar(value, i)) {
+    for (std::size_t i = 0; i < end; i = text::nextChar(value, i)) {
         if (isDigit(value[i])) {
             number = number * 10 + static_cast<std::uint64_t>(value[i] - '0');
             if (number > maxUint32) {

@@ -3,16 +3,20 @@
 #include "launcher/Errors.h"
 #include "launcher/JavaLauncher.h"
 #include "launcher/Trace.h"
-#include "platform/AnsiText.h"
-#include "platform/System.h"
+#include "platform/Errors.h"
+#include "platform/Files.h"
+#include "platform/Process.h"
+#include "platform/Profile.h"
 #include "resources/StringIds.h"
+#include "resources/StringTable.h"
+#include "text/AnsiText.h"
 
 bool getModulePath(std::string& path) noexcept
 {
     if (!platform::moduleFileName(path)) {
         const int error = static_cast<int>(platform::lastError());
-        printErrorCode(platform::loadString(resources::IDS_WINDOWS_EXCEPTION),
-                       platform::loadString(resources::IDS_MODULE_PATH_FAILED), error);
+        printErrorCode(resources::loadString(resources::IDS_WINDOWS_EXCEPTION),
+                       resources::loadString(resources::IDS_MODULE_PATH_FAILED), error);
         return false;
     }
     return true;
@@ -20,11 +24,11 @@ bool getModulePath(std::string& path) noexcept
 
 bool iniPathFor(std::string_view modulePath, std::string& iniPath) noexcept
 {
-    std::size_t dot = platform::findLastChar(modulePath, '.');
+    std::size_t dot = text::findLastChar(modulePath, '.');
 #ifndef _WIN32
     // Linux executables carry no extension: "myapp" reads "myapp.ini". Only
     // the file name counts, so a dotted folder never decides the name.
-    const std::size_t slash = platform::findLastChar(modulePath, platform::pathSeparator);
+    const std::size_t slash = text::findLastChar(modulePath, platform::pathSeparator);
     if (dot == std::string_view::npos || (slash != std::string_view::npos && dot < slash)) {
         iniPath.assign(modulePath);
         iniPath += ".ini";
@@ -72,7 +76,7 @@ void storeJvmSource(JavaLauncher& launcher, const std::string& value) noexcept
     }
 }
 
-bool isYes(const std::string& value) noexcept { return platform::equalsIgnoringCase(value, "Yes"); }
+bool isYes(const std::string& value) noexcept { return text::equalsIgnoringCase(value, "Yes"); }
 
 } // namespace
 
@@ -106,10 +110,10 @@ bool readConfiguration(JavaLauncher& launcher) noexcept
 
     launcher.mainClass = read(section::runtime, "Main Class");
     if (launcher.mainClass.empty()) {
-        printError(platform::loadString(resources::IDS_NO_MAIN_CLASS));
+        printError(resources::loadString(resources::IDS_NO_MAIN_CLASS));
         return false;
     }
-    platform::replaceChar(launcher.mainClass, '.', '/');
+    text::replaceChar(launcher.mainClass, '.', '/');
 
     launcher.failureCheck = isYes(read(section::application, "Failure Check"));
     launcher.overrideWorkingDir = isYes(read(section::application, "Override WorkingDir"));

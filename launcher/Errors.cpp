@@ -1,6 +1,6 @@
 #include "launcher/Errors.h"
 
-#include "platform/System.h"
+#include "platform/Output.h"
 
 #include <cstdarg>
 

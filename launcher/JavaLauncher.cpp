@@ -3,10 +3,10 @@
 #include "instance/SingleInstance.h"
 #include "jre/Discovery.h"
 #include "jvm/JvmHost.h"
-#include "launcher/CommandLine.h"
 #include "launcher/Configuration.h"
-#include "platform/AnsiText.h"
-#include "platform/System.h"
+#include "platform/Files.h"
+#include "platform/Process.h"
+#include "text/AnsiText.h"
 
 namespace {
 
@@ -26,7 +26,7 @@ void moveToLauncherFolder() noexcept
 
 std::string workingFolderFor(std::string_view modulePath)
 {
-    const std::size_t separator = platform::findLastChar(modulePath, platform::pathSeparator);
+    const std::size_t separator = text::findLastChar(modulePath, platform::pathSeparator);
     if (separator == std::string_view::npos || separator == 0) {
         return {};
     }
@@ -35,7 +35,7 @@ std::string workingFolderFor(std::string_view modulePath)
 
 bool JavaLauncher::initialize() noexcept
 {
-    parseCommandLine(*this);
+    arguments = platform::processArguments();
     if (!setUpSingleInstance(*this)) {
         return false;
     }
@@ -78,19 +78,17 @@ void JavaLauncher::cleanup() noexcept
     // gone: a program whose main has returned may still run (a window) and
     // still take hand-overs.
     jvmGate.close();
-    stopSingleInstance(*this);
-    // The listener is gone, so nothing admits any more: wait for the
-    // threads it started, which use this object until they leave. One that
-    // attached while the shutdown hooks ran is frozen inside Java by now,
-    // and is not waited for.
+    // Then the threads started at the gate, which use this object and the
+    // coordination state until they leave, are waited for; one that attached
+    // while the shutdown hooks ran is frozen inside Java by now, and is not.
     jvmGate.drain();
+    stopSingleInstance(*this);
     jvmPath.clear();
     mainClass.clear();
     arguments.clear();
     jvmOptions.clear();
     preferredVersions.clear();
     jrePath.clear();
-    libraryPath.clear();
     outputFile.clear();
     errorFile.clear();
     systemPath.clear();

@@ -3,10 +3,10 @@
 // entry and alive until the process ends. Subsystems read and write its
 // fields directly; each field's comment names who writes it.
 
+#include "instance/SingleInstance.h"
 #include "jre/JavaVersion.h"
+#include "jre/JvmType.h"
 #include "jvm/JvmGate.h"
-#include "platform/Handles.h"
-#include "platform/System.h"
 
 #include <jni.h>
 
@@ -17,12 +17,6 @@
 
 using CreateJavaVmFunction = jint(JNICALL*)(JavaVM**, void**, void*);
 using GetDefaultJavaVmInitArgsFunction = jint(JNICALL*)(void*);
-
-enum JvmType : std::int32_t {
-    JvmTypeDefault = 0,
-    JvmTypeServer = 1,      // "server"
-    JvmTypeFavourServer = 2 // "favor_server"
-};
 
 // The folder "Override WorkingDir" moves to: the module path before its last
 // separator, so relative configuration paths are taken from the launcher's
@@ -60,39 +54,12 @@ public:
     bool jvmSourceFavour = true;                 // configuration
     std::vector<std::string> jvmOptions;         // option assembly
     std::vector<JavaVMOption> jvmOptionArray;    // jvmOptions as the JVM takes them
+    std::vector<std::string> trailingJvmOptions; // service mode: after the configured ones
     std::vector<std::string> preferredVersions;  // configuration
     std::string jrePath;                         // configuration
-    std::string libraryPath;                     // option assembly
-#ifdef _WIN32
-    // Single-instance coordination.
-    platform::UniqueMappedView instanceBlock;    // this process's view of the shared block
-    platform::UniqueHandle mappingHandle;
-    platform::UniqueHandle listenerThread;       // first instance
-    // Beside the block, one start at a time hands over: the named mutex,
-    // this process's hold on it (released before the mutex's handle closes,
-    // so declared after it), and the event by which a first instance says
-    // it has copied a hand-over.
-    platform::UniqueHandle handOverMutex;
-    platform::UniqueMutexHold handOverHold;
-    platform::UniqueHandle handOverCopied;
-    // The answer to the further start that holds the turn (first
-    // instance's; see instance/InstanceBlock.h).
-    platform::UniqueHandle handOverAnswered;
-    platform::UniqueHandle answerMapping;
-    platform::UniqueMappedView answerWord;
-#else
-    // Single-instance coordination: the lock that makes this process the
-    // first instance, held for its life; the socket further starts connect
-    // to, its path, and the listener that serves it with the pipe that
-    // stops it (first instance only).
-    platform::UniqueFileHandle instanceLock;
-    platform::UniqueFileHandle listenSocket;
-    std::string socketPath;
-    platform::UniqueFileHandle listenerWake;
-    platform::UniqueFileHandle listenerWoken;
-    platform::ThreadToken listenerThread = 0;
-    bool listenerRunning = false;
-#endif
+    // Single-instance coordination: what this platform keeps of it while
+    // the launch runs (instance/SingleInstance_<platform>.cpp).
+    InstanceStateOwner instanceState;
     bool isFirstInstance = false;                // single-instance set-up
     bool singleInstance = false;                 // single-instance set-up
     std::string outputFile;                      // option assembly

@@ -3,7 +3,8 @@
 #include <cstdarg>
 #include <string>
 
-#include "platform/System.h"
+#include "platform/Environment.h"
+#include "platform/Output.h"
 
 namespace traceState {
 bool enabled = false;

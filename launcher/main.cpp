@@ -2,7 +2,8 @@
 
 #include "launcher/JavaLauncher.h"
 #include "launcher/Trace.h"
-#include "platform/System.h"
+#include "platform/Process.h"
+#include "platform/Profile.h"
 #include "service/ServiceHost.h"
 
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "platform/System.h"
+#include "platform/Environment.h"
 
 #include <cerrno>
 #include <cstdlib>

@@ -1,12 +1,31 @@
-#include "platform/System.h"
+#include "platform/Files.h"
+
+#include "platform/Handles.h"
+#include "platform/UniqueResource.h"
 
 #include <cerrno>
-
+#include <climits>
+#include <cstdlib>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace platform {
+namespace {
+
+struct DirectoryTraits {
+    using Value = DIR*;
+    static Value invalid() noexcept { return nullptr; }
+    static void release(Value value) noexcept
+    {
+        const int saved = errno;
+        ::closedir(value);
+        errno = saved;
+    }
+};
+
+} // namespace
 
 // lstat, not stat: what counts is that the folder has an entry of that name,
 // so a link whose target is missing exists too, as a directory search would
@@ -17,29 +36,57 @@ bool fileExists(const std::string& path) noexcept
     return !path.empty() && ::lstat(path.c_str(), &status) == 0;
 }
 
-bool readFileStart(const std::string& path, std::size_t limit, std::string& bytes) noexcept
+bool readFile(const std::string& path, std::size_t limit, Beyond beyond, std::string& bytes) noexcept
 {
-    const UniqueFileHandle file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // An open that cannot block, so that a FIFO is refused below rather than
+    // waited on.
+    const UniqueFileHandle file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (!file) {
         return false;
     }
-    std::string data(limit, '\0');
+    struct stat status;
+    if (::fstat(file.get(), &status) != 0) {
+        return false;
+    }
+    const auto size = static_cast<std::size_t>(status.st_size);
+    if (!S_ISREG(status.st_mode) || (beyond == Beyond::refuse && size > limit)) {
+        errno = S_ISDIR(status.st_mode) ? EISDIR : S_ISREG(status.st_mode) ? EFBIG : EINVAL;
+        return false;
+    }
+    // One byte more than the file should hold, so that a single read that
+    // comes back short shows the end without a second read that returns
+    // nothing; more when the file grows while it is read, up to the limit.
+    std::string content((size < limit ? size : limit) + 1, '\0');
     std::size_t got = 0;
-    while (got < limit) {
-        const ssize_t count = ::read(file.get(), data.data() + got, limit - got);
-        if (count < 0 && errno == EINTR) {
-            continue;
+    for (;;) {
+        if (got == content.size()) {
+            if (got > limit) {
+                if (beyond == Beyond::refuse) {
+                    errno = EFBIG;
+                    return false;
+                }
+                got = limit;
+                break;
+            }
+            content.resize(content.size() + 4096 < limit + 1 ? content.size() + 4096 : limit + 1);
         }
-        if (count < 0) {
-            return false;
-        }
+        const ssize_t count = ::read(file.get(), content.data() + got, content.size() - got);
         if (count == 0) {
             break;
         }
+        if (count < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
         got += static_cast<std::size_t>(count);
+        if (got >= size && got < content.size()) { // short of a larger ask: the end
+            break;
+        }
     }
-    data.resize(got);
-    bytes.swap(data);
+    content.resize(got);
+    bytes.swap(content);
     return true;
 }
 
@@ -58,6 +105,48 @@ std::string currentDirectory() noexcept
         }
         buffer.resize(buffer.size() * 2);
     }
+}
+
+bool listFolder(const std::string& folder, std::vector<std::string>& names) noexcept
+{
+    const UniqueResource<DirectoryTraits> directory(::opendir(folder.c_str()));
+    if (!directory) {
+        return false;
+    }
+    std::vector<std::string> found;
+    for (;;) {
+        errno = 0;
+        const dirent* entry = ::readdir(directory.get());
+        if (entry == nullptr) {
+            if (errno != 0) {
+                return false;
+            }
+            break;
+        }
+        const std::string name = entry->d_name;
+        if (name != "." && name != "..") {
+            found.push_back(name);
+        }
+    }
+    names.swap(found);
+    return true;
+}
+
+bool canonicalPath(const std::string& path, std::string& resolved) noexcept
+{
+    char buffer[PATH_MAX];
+    if (::realpath(path.c_str(), buffer) == nullptr) {
+        return false;
+    }
+    resolved = buffer;
+    return true;
+}
+
+void removeFile(const std::string& path) noexcept
+{
+    const int saved = errno;
+    ::unlink(path.c_str());
+    errno = saved;
 }
 
 } // namespace platform

@@ -1,4 +1,4 @@
-#include "platform/System.h"
+#include "platform/Files.h"
 
 #include "platform/Handles.h"
 
@@ -13,24 +13,31 @@ bool fileExists(const std::string& path) noexcept
     return static_cast<bool>(search);
 }
 
-bool readFileStart(const std::string& path, std::size_t limit, std::string& bytes) noexcept
+bool readFile(const std::string& path, std::size_t limit, Beyond beyond, std::string& bytes) noexcept
 {
     const UniqueFileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         return false;
     }
-    std::string data(limit, '\0');
+    // A pipe or a device would let ReadFile wait for data that never comes.
+    if (GetFileType(file.get()) != FILE_TYPE_DISK) {
+        SetLastError(ERROR_INVALID_FUNCTION);
+        return false;
+    }
+    // One byte more than the limit tells a file that is too long.
+    std::string data(limit + (beyond == Beyond::refuse ? 1 : 0), '\0');
     std::size_t got = 0;
-    while (got < limit) {
-        DWORD count = 0;
-        if (!ReadFile(file.get(), data.data() + got, static_cast<DWORD>(limit - got), &count, nullptr)) {
+    DWORD count = 1;
+    while (got < data.size() && count != 0) {
+        if (!ReadFile(file.get(), data.data() + got, static_cast<DWORD>(data.size() - got), &count, nullptr)) {
             return false;
         }
-        if (count == 0) {
-            break;
-        }
         got += count;
+    }
+    if (got > limit) {
+        SetLastError(ERROR_FILE_TOO_LARGE);
+        return false;
     }
     data.resize(got);
     bytes.swap(data);

@@ -1,4 +1,4 @@
-#include "platform/System.h"
+#include "platform/Library.h"
 
 #include <dlfcn.h>
 

@@ -1,4 +1,7 @@
-#include "platform/System.h"
+#include "platform/LocalSocket.h"
+
+#include "platform/Files.h"
+#include "platform/Thread.h"
 
 #include <cerrno>
 #include <cstddef>

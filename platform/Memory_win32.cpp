@@ -1,4 +1,4 @@
-#include "platform/System.h"
+#include "platform/Memory.h"
 
 #include <windows.h>
 

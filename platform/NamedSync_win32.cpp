@@ -1,4 +1,4 @@
-#include "platform/System.h"
+#include "platform/NamedSync.h"
 
 #include <windows.h>
 

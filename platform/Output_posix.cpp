@@ -1,8 +1,7 @@
-#include "platform/System.h"
+#include "platform/Output.h"
 
 #include <cerrno>
 #include <cstdio>
-
 #include <unistd.h>
 
 namespace platform {

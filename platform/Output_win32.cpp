@@ -1,4 +1,4 @@
-#include "platform/System.h"
+#include "platform/Output.h"
 
 #include <cstdio>
 #include <fcntl.h>

@@ -1,7 +1,6 @@
-#include "platform/System.h"
+#include "platform/PrivateFolder.h"
 
 #include <cerrno>
-
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -30,13 +29,6 @@ bool isPrivateFolder(const std::string& folder) noexcept
     struct stat status;
     return ::lstat(folder.c_str(), &status) == 0 && S_ISDIR(status.st_mode) && status.st_uid == ::geteuid() &&
            (status.st_mode & 0077) == 0;
-}
-
-void removeFile(const std::string& path) noexcept
-{
-    const int saved = errno;
-    ::unlink(path.c_str());
-    errno = saved;
 }
 
 bool openLockFile(const std::string& path, UniqueFileHandle& file) noexcept

@@ -1,28 +1,44 @@
-#include "platform/System.h"
+#include "platform/Process.h"
 
-#include "platform/AnsiText.h"
+#include "text/AnsiText.h"
+#include "text/CommandLineText.h"
 
 #include <windows.h>
 
 namespace platform {
-
-long lastError() noexcept { return static_cast<long>(GetLastError()); }
 
 void initialiseProcess(int, char**) noexcept
 {
     SetThreadLocale(GetSystemDefaultLCID());
     CPINFO info;
     if (GetCPInfo(CP_ACP, &info)) {
-        setLeadBytes(LeadBytes::fromRanges(info.LeadByte));
+        text::setLeadBytes(text::LeadBytes::fromRanges(info.LeadByte));
     }
 }
 
-std::string rawCommandLine() noexcept
+std::vector<std::string> processArguments() noexcept
 {
     const char* line = GetCommandLineA();
-    return line ? line : "";
+    return text::argumentsFromCommandLine(line != nullptr ? line : "");
 }
 
-std::vector<std::string> argumentsAfterProgram() noexcept { return {}; }
+bool moduleFileName(std::string& path) noexcept
+{
+    char buffer[MAX_PATH];
+    const DWORD length = GetModuleFileNameA(nullptr, buffer, MAX_PATH);
+    if (length == 0) {
+        return false;
+    }
+    // A path that fills the buffer has been cut (and, on older systems, left
+    // without its terminating zero); anything derived from it, the INI path
+    // first, would name another file. The last error is not asked: a
+    // success leaves whatever an earlier call put there.
+    if (length >= MAX_PATH) {
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return false;
+    }
+    path.assign(buffer, length);
+    return true;
+}
 
 } // namespace platform

@@ -1,76 +1,24 @@
-#include "platform/System.h"
+#include "platform/Profile.h"
+
+#include "platform/Files.h"
+#include "platform/Handles.h"
+#include "text/IniText.h"
 
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <utility>
-
 #include <fcntl.h>
 #include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform/Handles.h"
-#include "platform/IniText.h"
-
 namespace platform {
 namespace {
 
 // Far above any real configuration, far below what would exhaust memory.
-constexpr off_t maximumProfileSize = 16 * 1024 * 1024;
-
-// The whole of a regular file of at most maximumProfileSize bytes into
-// `text`; false, with `text` untouched, otherwise (errno ENOENT when it does
-// not exist). A FIFO, a device such as /dev/zero or a directory would hang
-// the launcher or fill its memory: they are refused after an open that
-// cannot block (O_NONBLOCK), before a byte is read.
-bool readWholeFile(const std::string& path, std::string& text)
-{
-    UniqueFileHandle file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
-    if (!file) {
-        return false;
-    }
-    struct stat status;
-    if (::fstat(file.get(), &status) != 0) {
-        return false;
-    }
-    if (!S_ISREG(status.st_mode) || status.st_size > maximumProfileSize) {
-        errno = S_ISDIR(status.st_mode) ? EISDIR : S_ISREG(status.st_mode) ? EFBIG : EINVAL;
-        return false;
-    }
-    // One byte more than the size asks, so that a single read that comes
-    // back short shows the end without a second read that returns nothing.
-    const std::size_t expected = static_cast<std::size_t>(status.st_size);
-    std::string content(expected + 1, '\0');
-    std::size_t got = 0;
-    for (;;) {
-        if (got == content.size()) { // grew while being read
-            if (content.size() > static_cast<std::size_t>(maximumProfileSize)) {
-                errno = EFBIG;
-                return false;
-            }
-            content.resize(content.size() + 4096);
-        }
-        const ssize_t count = ::read(file.get(), content.data() + got, content.size() - got);
-        if (count == 0) {
-            break;
-        }
-        if (count < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        got += static_cast<std::size_t>(count);
-        if (got >= expected && got < content.size()) { // short of a larger ask: the end
-            break;
-        }
-    }
-    content.resize(got);
-    text.swap(content);
-    return true;
-}
+constexpr std::size_t maximumProfileSize = 16 * 1024 * 1024;
 
 bool writeAll(int file, const std::string& text)
 {
@@ -141,7 +89,7 @@ bool replaceFile(const std::string& path, const std::string& text)
 // while only one thread reads.
 struct HeldProfile {
     std::string path;
-    IniIndex index;
+    text::IniIndex index;
     bool filled = false;
 };
 pthread_mutex_t heldLock = PTHREAD_MUTEX_INITIALIZER;
@@ -166,17 +114,17 @@ std::string lookUpProfile(const std::string& path, const char* section, const ch
         return held->index.lookup(section, key);
     }
     std::string text;
-    if (!readWholeFile(path, text)) {
+    if (!readFile(path, maximumProfileSize, Beyond::refuse, text)) {
         text.clear();
     }
     if (!holding) {
-        return IniIndex(std::move(text)).lookup(section, key);
+        return text::IniIndex(std::move(text)).lookup(section, key);
     }
     if (held == nullptr) {
         held = new HeldProfile;
     }
     held->path = path;
-    held->index = IniIndex(std::move(text));
+    held->index = text::IniIndex(std::move(text));
     held->filled = true;
     return held->index.lookup(section, key);
 }
@@ -187,7 +135,7 @@ void noteWritten(const std::string& path, const std::string& text)
 {
     const HeldLock lock;
     if (holding && held != nullptr && held->filled && held->path == path) {
-        held->index = IniIndex(text);
+        held->index = text::IniIndex(text);
     }
 }
 
@@ -221,10 +169,10 @@ bool writeProfileString(const std::string& file, const char* section, const char
     // Only a missing file starts from nothing: anything that is not a
     // regular file of a sane size, /dev/zero behind a link included, is left
     // alone rather than replaced.
-    if (!readWholeFile(target, text) && errno != ENOENT) {
+    if (!readFile(target, maximumProfileSize, Beyond::refuse, text) && errno != ENOENT) {
         return false;
     }
-    const std::string written = iniAssign(text, section, key, value);
+    const std::string written = text::iniAssign(text, section, key, value);
     if (!replaceFile(target, written)) {
         return false;
     }

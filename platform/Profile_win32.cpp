@@ -1,4 +1,4 @@
-#include "platform/System.h"
+#include "platform/Profile.h"
 
 #include <windows.h>
 

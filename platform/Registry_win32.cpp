@@ -1,4 +1,4 @@
-#include "platform/System.h"
+#include "platform/Registry.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "platform/System.h"
+#include "platform/SharedMemory.h"
 
 #include <windows.h>
 

@@ -1,8 +1,7 @@
-#include "platform/System.h"
+#include "platform/Signals.h"
 
 #include <cerrno>
 #include <csignal>
-
 #include <fcntl.h>
 #include <unistd.h>
 

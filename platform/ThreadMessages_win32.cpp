@@ -1,4 +1,4 @@
-#include "platform/System.h"
+#include "platform/ThreadMessages.h"
 
 #include <windows.h>
 

@@ -1,14 +1,12 @@
-#include "platform/System.h"
+#include "platform/Thread.h"
 
 #include <cerrno>
 #include <climits>
 #include <cstddef>
 #include <new>
-
 #include <pthread.h>
 #include <time.h>
 #include <unistd.h>
-
 #include <type_traits>
 
 namespace platform {

@@ -1,9 +1,8 @@
-#include "platform/System.h"
+#include "platform/Thread.h"
 
 #include "platform/Handles.h"
 
 #include <windows.h>
-
 #include <new>
 
 namespace platform {

@@ -1,22 +1,11 @@
 #pragma once
-// Whether anyone can see the windows this process shows. A process in a
-// non-interactive window station (a Windows service) has no user: a modal
-// dialog there would wait forever.
+// The window station this process runs in (Windows).
 
 #include <optional>
 
 namespace platform {
 
-// The window station's visibility flag (WSF_VISIBLE of UOI_FLAGS).
-inline constexpr unsigned long stationVisibleFlag = 0x0001;
-
-// Decides from the station's flags; when they could not be read, the station
-// counts as interactive, which is where a desktop program normally runs.
-bool isInteractiveStation(std::optional<unsigned long> stationFlags) noexcept;
-
-#ifdef _WIN32
-// The decision for this process's own window station.
-bool processHasInteractiveStation() noexcept;
-#endif
+// The station's flags (UOI_FLAGS), or nothing when they cannot be read.
+std::optional<unsigned long> windowStationFlags() noexcept;
 
 } // namespace platform

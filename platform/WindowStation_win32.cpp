@@ -4,16 +4,16 @@
 
 namespace platform {
 
-bool processHasInteractiveStation() noexcept
+std::optional<unsigned long> windowStationFlags() noexcept
 {
     // The station handle belongs to the process and must not be closed.
     USEROBJECTFLAGS flags{};
     DWORD needed = 0;
     const HWINSTA station = GetProcessWindowStation();
     if (station == nullptr || !GetUserObjectInformationA(station, UOI_FLAGS, &flags, sizeof flags, &needed)) {
-        return isInteractiveStation(std::nullopt);
+        return std::nullopt;
     }
-    return isInteractiveStation(flags.dwFlags);
+    return flags.dwFlags;
 }
 
 } // namespace platform

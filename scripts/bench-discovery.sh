@@ -9,9 +9,9 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build/x64"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" >/dev/null
 cmake --build "$build" --target discovery_bench >/dev/null
-"$root/tests/wine.sh" start "$build/wineprefix"
+"$root/tests/support/wine.sh" start "$build/wineprefix"
 # The prefix's display and server go when the benchmark ends.
-trap '"$root/tests/wine.sh" stop "$build/wineprefix"' EXIT
+trap '"$root/tests/support/wine.sh" stop "$build/wineprefix"' EXIT
 export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
 unset JAVA_HOME QUARNEL_TRACE
 /usr/lib/wine/wine64 "$build/discovery_bench.exe"

@@ -22,8 +22,8 @@ configure linux -DQUARNEL_DIST="$root/dist/linux-x64"
 build linux quarnel minimal_loader standin_jvm
 linux="$root/build/linux"
 unset QUARNEL_TRACE JAVA_HOME
-python3 "$root/tests/bench/prejvm.py" linux "$linux/quarnel" "$linux/tests/bench/minimal_loader" \
-    "$linux/tests/bench/libjvm.so"
+python3 "$root/bench/prejvm.py" linux "$linux/quarnel" "$linux/bench/minimal_loader" \
+    "$linux/bench/libjvm.so"
 if [ $linux_only = 1 ]; then exit 0; fi
 
 configure x86 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" -DQUARNEL_TESTS=OFF -DQUARNEL_DIST="$root/dist/x86"
@@ -32,10 +32,10 @@ configure x64 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" -DQUARNEL_
 build x64 quarnel minimal_loader standin_jvm
 if [ "${NO_WINE:-0}" != 1 ]; then
     x64="$root/build/x64"
-    "$root/tests/wine.sh" start "$x64/wineprefix"
-    trap '"$root/tests/wine.sh" stop "$x64/wineprefix"' EXIT
-    python3 "$root/tests/bench/prejvm.py" wine "$root/dist/x64/quarnel.exe" "$x64/tests/bench/minimal_loader.exe" \
-        "$x64/tests/bench/jvm.dll" "$x64/wineprefix"
+    "$root/tests/support/wine.sh" start "$x64/wineprefix"
+    trap '"$root/tests/support/wine.sh" stop "$x64/wineprefix"' EXIT
+    python3 "$root/bench/prejvm.py" wine "$root/dist/x64/quarnel.exe" "$x64/bench/minimal_loader.exe" \
+        "$x64/bench/jvm.dll" "$x64/wineprefix"
 fi
 for arch in x86 x64; do
     echo "dist/$arch/quarnel.exe: $(wc -c <"$root/dist/$arch/quarnel.exe") bytes"

@@ -4,8 +4,8 @@
 #include "jvm/ProgramVisit.h"
 #include "launcher/Configuration.h"
 #include "launcher/JavaLauncher.h"
-#include "platform/AnsiText.h"
-#include "platform/System.h"
+#include "platform/Files.h"
+#include "text/AnsiText.h"
 
 #include <jni.h>
 
@@ -47,7 +47,7 @@ namespace service {
 
 std::string serviceNameFor(std::string_view modulePath)
 {
-    const std::size_t slash = platform::findLastChar(modulePath, platform::pathSeparator);
+    const std::size_t slash = text::findLastChar(modulePath, platform::pathSeparator);
     return std::string(modulePath.substr(slash == std::string_view::npos ? 0 : slash + 1));
 }
 

@@ -96,10 +96,4 @@ public:
     // The control handler (primary thread) and the service thread both
     // change and report the status; under systemd it guards notifying.
     platform::Monitor statusLock;
-#ifndef _WIN32
-    // Where systemd hears of the service (NOTIFY_SOCKET as socket path
-    // bytes); empty when it asked for nothing.
-    std::string notifyAddress;
-    bool stopRequested = false; // READY=1 is no news after STOPPING=1
-#endif
 };

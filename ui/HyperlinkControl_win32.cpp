@@ -1,10 +1,10 @@
 #include "ui/HyperlinkControl.h"
 
-#include "platform/AnsiText.h"
-#include "ui/ShellOpen.h"
+#include "text/AnsiText.h"
 #include "ui/HandCursor.h"
 #include "ui/LinkColor.h"
 #include "ui/Painting.h"
+#include "ui/ShellOpen.h"
 
 #include <commctrl.h>
 
@@ -68,7 +68,7 @@ bool HyperlinkControl::attach(HWND window) noexcept
     }
     // A static ignores the mouse unless it notifies its parent.
     char className[8];
-    if (GetClassNameA(window, className, sizeof className) > 0 && platform::equalsIgnoringCase(className, "static")) {
+    if (GetClassNameA(window, className, sizeof className) > 0 && text::equalsIgnoringCase(className, "static")) {
         SetWindowLongPtrA(window, GWL_STYLE, GetWindowLongPtrA(window, GWL_STYLE) | SS_NOTIFY);
     }
 

@@ -1,9 +1,9 @@
 #include "ui/JreNotFoundDialog.h"
 
 #include "jre/JvmLibrary.h"
-#include "platform/System.h"
 #include "resources/DialogIds.h"
 #include "resources/StringIds.h"
+#include "resources/StringTable.h"
 #include "ui/CenterWindow.h"
 #include "ui/ComScope.h"
 
@@ -86,7 +86,7 @@ void JreNotFoundDialog::initialize() noexcept
 void JreNotFoundDialog::browse() noexcept
 {
     const HWND window = route_.window();
-    const std::string title = platform::loadString(resources::IDS_BROWSE_FOR_JRE);
+    const std::string title = resources::loadString(resources::IDS_BROWSE_FOR_JRE);
     BROWSEINFOA request{};
     request.hwndOwner = window;
     request.pidlRoot = nullptr;

@@ -1,6 +1,6 @@
 #include "ui/LinkColor.h"
 
-#include "platform/AnsiText.h"
+#include "text/AnsiText.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -33,7 +33,7 @@ std::optional<Rgb> parseColorText(std::string_view text) noexcept
     long leading[2] = {-1, -1}; // red, green
     std::size_t position = 0;
     for (long& component : leading) {
-        const std::size_t comma = platform::findChar(text, ',', position);
+        const std::size_t comma = text::findChar(text, ',', position);
         if (comma == std::string_view::npos) {
             break;
         }

@@ -1,5 +1,4 @@
-#ifndef QUARNEL_JVM_WIN32_JNI_MD_H
-#define QUARNEL_JVM_WIN32_JNI_MD_H
+#pragma once
 // The machine-dependent part of the JNI declarations for Windows, where the
 // JDK's own copy is not at hand (the cross build uses the Linux JDK's jni.h).
 // Found before the JDK's include folder, so <jni.h> takes it from here.
@@ -16,5 +15,3 @@
 typedef int jint;
 typedef long long jlong;
 typedef signed char jbyte;
-
-#endif

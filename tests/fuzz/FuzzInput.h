@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/AnsiText.h"
+#include "text/AnsiText.h"
 
 class FuzzInput {
 public:
@@ -24,7 +24,7 @@ public:
             text_.remove_prefix(1);
         }
         static const unsigned char shiftJis[] = {0x81, 0x9F, 0xE0, 0xFC, 0, 0};
-        platform::setLeadBytes(doubleByte_ ? platform::LeadBytes::fromRanges(shiftJis) : platform::LeadBytes{});
+        text::setLeadBytes(doubleByte_ ? text::LeadBytes::fromRanges(shiftJis) : text::LeadBytes{});
     }
 
     bool doubleByte() const noexcept { return doubleByte_; }
@@ -60,7 +60,7 @@ inline std::vector<std::string_view> ansiCharacters(std::string_view text)
     std::vector<std::string_view> characters;
     for (std::size_t i = 0; i < text.size();) {
         const std::size_t length =
-            (platform::isLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size()) ? 2 : 1;
+            (text::isLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size()) ? 2 : 1;
         characters.push_back(text.substr(i, length));
         i += length;
     }

@@ -2,7 +2,7 @@
 // its rules: only the space separates, a double quote counts only where an
 // argument starts, no escapes.
 
-#include "launcher/CommandLine.h"
+#include "text/CommandLineText.h"
 
 #include "FuzzInput.h"
 
@@ -86,7 +86,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     FuzzInput input(data, size);
     const std::string_view line = input.rest();
-    FUZZ_CHECK(splitCommandLine(line) == referenceSplit(line));
-    FUZZ_CHECK(argumentsFromCommandLine(line) == referenceArguments(line));
+    FUZZ_CHECK(text::splitCommandLine(line) == referenceSplit(line));
+    FUZZ_CHECK(text::argumentsFromCommandLine(line) == referenceArguments(line));
     return 0;
 }

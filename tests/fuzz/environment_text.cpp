@@ -3,7 +3,7 @@
 // expanded again. The variables are the fuzzer's: the first field lists
 // name=value pairs separated by ';'.
 
-#include "platform/EnvironmentText.h"
+#include "text/EnvironmentText.h"
 
 #include "FuzzInput.h"
 
@@ -80,7 +80,7 @@ Variables readVariables(std::string_view list)
 bool leadByteBeforePercent(std::string_view text)
 {
     for (std::size_t i = 1; i < text.size(); ++i) {
-        if (text[i] == '%' && platform::isLeadByte(static_cast<unsigned char>(text[i - 1]))) {
+        if (text[i] == '%' && text::isLeadByte(static_cast<unsigned char>(text[i - 1]))) {
             return true;
         }
     }
@@ -96,16 +96,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view text = input.rest();
 
     if (!leadByteBeforePercent(text)) {
-        FUZZ_CHECK(platform::expandReferences(text, lookUp, &variables) == referenceExpand(text, variables));
+        FUZZ_CHECK(text::expandReferences(text, lookUp, &variables) == referenceExpand(text, variables));
     }
 
     Variables none;
-    FUZZ_CHECK(platform::expandReferences(text, lookUp, &none) == text);
+    FUZZ_CHECK(text::expandReferences(text, lookUp, &none) == text);
 
     // A value that spells its own reference comes out as written: expansion
     // never looks into what it has substituted.
     Variables echo;
     echo.echo = true;
-    FUZZ_CHECK(platform::expandReferences(text, lookUp, &echo) == text);
+    FUZZ_CHECK(text::expandReferences(text, lookUp, &echo) == text);
     return 0;
 }

@@ -3,7 +3,7 @@
 // a key and reading it back gives the value written and leaves every other
 // key's value as it was; writing the same value twice changes nothing more.
 
-#include "platform/IniText.h"
+#include "text/IniText.h"
 
 #include "FuzzInput.h"
 
@@ -24,7 +24,7 @@ bool holdsSpecialByte(std::string_view text)
 bool endsInLoneLeadByte(std::string_view text)
 {
     const std::vector<std::string_view> cs = ansiCharacters(text);
-    return !cs.empty() && cs.back().size() == 1 && platform::isLeadByte(static_cast<unsigned char>(cs.back()[0]));
+    return !cs.empty() && cs.back().size() == 1 && text::isLeadByte(static_cast<unsigned char>(cs.back()[0]));
 }
 
 bool isTrimmed(std::string_view text)
@@ -121,7 +121,7 @@ bool sameName(std::string_view a, std::string_view b)
 {
     a = trimmed(a);
     b = trimmed(b);
-    return platform::equalsIgnoringCase(a.substr(0, a.find('\0')), b.substr(0, b.find('\0')));
+    return text::equalsIgnoringCase(a.substr(0, a.find('\0')), b.substr(0, b.find('\0')));
 }
 
 struct Probe {
@@ -191,10 +191,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view otherKey = input.field();
     const std::string_view text = input.rest();
 
-    const std::string before = platform::iniLookup(text, section, key);
+    const std::string before = text::iniLookup(text, section, key);
     FUZZ_CHECK(isSubstring(text, before));
 
-    const std::string written = platform::iniAssign(text, section, key, value);
+    const std::string written = text::iniAssign(text, section, key, value);
     // A UTF-16 file is written back whole in its own encoding, so its bytes
     // are compared through what the reader makes of them (below) instead.
     if (!isUtf16File(text)) {
@@ -204,14 +204,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         (isUtf16File(text) && !(isUtf8(section) && isUtf8(key) && isUtf8(value)))) {
         return 0;
     }
-    FUZZ_CHECK(platform::iniLookup(written, section, key) == value);
+    FUZZ_CHECK(text::iniLookup(written, section, key) == value);
     for (const Probe& probe : probesOf(text, section, key, otherSection, otherKey)) {
         if (sameName(probe.section, section) && sameName(probe.key, key)) {
             continue;
         }
-        FUZZ_CHECK(platform::iniLookup(written, probe.section, probe.key) ==
-                   platform::iniLookup(text, probe.section, probe.key));
+        FUZZ_CHECK(text::iniLookup(written, probe.section, probe.key) ==
+                   text::iniLookup(text, probe.section, probe.key));
     }
-    FUZZ_CHECK(platform::iniAssign(written, section, key, value) == written);
+    FUZZ_CHECK(text::iniAssign(written, section, key, value) == written);
     return 0;
 }

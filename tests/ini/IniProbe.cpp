@@ -13,7 +13,8 @@
 // A query line is "<file>\t<section>\t<key>"; \xHH in section or key stands
 // for a byte. Blank lines and lines starting with '#' are skipped.
 
-#include "platform/System.h"
+#include "platform/Files.h"
+#include "platform/Profile.h"
 
 #ifdef _WIN32
 #include <windows.h>

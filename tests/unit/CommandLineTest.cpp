@@ -1,7 +1,7 @@
 // The launcher's own command-line rules, fed raw lines.
 
-#include "launcher/CommandLine.h"
-#include "platform/AnsiText.h"
+#include "text/CommandLineText.h"
+#include "text/AnsiText.h"
 
 #include "ShiftJis.h"
 
@@ -39,14 +39,14 @@ TEST(CommandLine, RawLinesGiveTheseArguments)
         {"   ", {}},
     };
     for (const Row& row : rows) {
-        EXPECT_EQ(argumentsFromCommandLine(row.line), row.arguments) << '[' << row.line << ']';
+        EXPECT_EQ(text::argumentsFromCommandLine(row.line), row.arguments) << '[' << row.line << ']';
     }
 }
 
 TEST(CommandLine, SplitKeepsTheProgramName)
 {
-    EXPECT_EQ(splitCommandLine("\"a b\" c"), (Args{"a b", "c"}));
-    EXPECT_TRUE(splitCommandLine("").empty());
+    EXPECT_EQ(text::splitCommandLine("\"a b\" c"), (Args{"a b", "c"}));
+    EXPECT_TRUE(text::splitCommandLine("").empty());
 }
 
 class DoubleByteCommandLine : public ShiftJisTest {};
@@ -56,8 +56,8 @@ TEST_F(DoubleByteCommandLine, CharactersArriveWhole)
     // Stepping by characters must neither drop nor merge bytes: a pair at the
     // end of a token, before a closing quote, and a lone lead byte at the very
     // end of the line (which stands for itself).
-    EXPECT_EQ(argumentsFromCommandLine("app.exe \x95\x5C \"\x95\x5C\" "), (Args{"\x95\x5C", "\x95\x5C"}));
-    EXPECT_EQ(argumentsFromCommandLine("app.exe a\x95"), (Args{"a\x95"}));
+    EXPECT_EQ(text::argumentsFromCommandLine("app.exe \x95\x5C \"\x95\x5C\" "), (Args{"\x95\x5C", "\x95\x5C"}));
+    EXPECT_EQ(text::argumentsFromCommandLine("app.exe a\x95"), (Args{"a\x95"}));
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "platform/EnvironmentText.h"
+#include "text/EnvironmentText.h"
 
 #include "ShiftJis.h"
 
@@ -41,7 +41,7 @@ struct Row {
 void expectExpansions(Environment& environment, const std::vector<Row>& rows)
 {
     for (const Row& row : rows) {
-        EXPECT_EQ(platform::expandReferences(row.text, lookUp, &environment), row.expected) << row.text;
+        EXPECT_EQ(text::expandReferences(row.text, lookUp, &environment), row.expected) << row.text;
     }
 }
 
@@ -71,7 +71,7 @@ TEST(EnvironmentText, SetReferencesAreReplacedAndEverythingElseStaysAsWritten)
 TEST(EnvironmentText, OnlyNonEmptyNamesAreLookedUp)
 {
     Environment environment{{{"A", "1"}}, {}};
-    EXPECT_EQ(platform::expandReferences("%%x%A%%B%", lookUp, &environment), "%%x1%B%");
+    EXPECT_EQ(text::expandReferences("%%x%A%%B%", lookUp, &environment), "%%x1%B%");
     EXPECT_EQ(environment.asked, (std::vector<std::string>{"A", "B"}));
 }
 

@@ -1,4 +1,4 @@
-#include "platform/IniText.h"
+#include "text/IniText.h"
 
 #include <string>
 
@@ -6,12 +6,12 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/AnsiText.h"
+#include "text/AnsiText.h"
 
 namespace {
 
-using platform::iniAssign;
-using platform::iniLookup;
+using text::iniAssign;
+using text::iniLookup;
 
 const char* const jre = "Java Runtime Environment";
 
@@ -106,7 +106,7 @@ TEST(IniLookup, ToleratesCommentsGarbageAndLineEnds)
 }
 
 // Where the profile functions' reading of a file differs from a plain
-// line-by-line one; tests/ini-corpus holds the same cases as files.
+// line-by-line one; tests/ini/corpus holds the same cases as files.
 TEST(IniLookup, ReadsFilesAsTheProfileFunctionsDo)
 {
     const LookupRow rows[] = {

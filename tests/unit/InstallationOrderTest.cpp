@@ -97,7 +97,7 @@ TEST(InstallationOrder, FavourServerPutsServerVmBeforeVersion)
                                                installation("1.8", "jre2-server\\", true),
                                                installation("1.9", "jre2-client\\", false)};
     SelectionRules rules;
-    rules.jvmType = SelectionRules::favourServer;
+    rules.jvmType = JvmTypeFavourServer;
     EXPECT_EQ(homesAfterSort(list, rules),
               (std::vector<std::string>{"jre2-server\\", "jdk-server\\", "jre2-client\\", "jre-client\\"}));
 
@@ -110,7 +110,7 @@ TEST(InstallationOrder, FavouredKindOutranksServerVm)
 {
     SelectionRules rules;
     rules.jvmSourceFavour = true;
-    rules.jvmType = SelectionRules::favourServer;
+    rules.jvmType = JvmTypeFavourServer;
     const std::vector<JreInstallation> list = {installation("1.6", "jdk\\", true, false),
                                                installation("1.5", "jre-client\\", false, true),
                                                installation("1.4", "jre-server\\", true, true)};

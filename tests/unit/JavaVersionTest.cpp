@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/AnsiText.h"
+#include "text/AnsiText.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/AnsiText.h"
+#include "text/AnsiText.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // Runs a test with the Shift-JIS (code page 932) lead-byte table installed, as
 // a Japanese system would have it, and restores the empty table afterwards.
 
-#include "platform/AnsiText.h"
+#include "text/AnsiText.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@ protected:
     void SetUp() override
     {
         static const unsigned char ranges[] = {0x81, 0x9F, 0xE0, 0xFC, 0, 0};
-        platform::setLeadBytes(platform::LeadBytes::fromRanges(ranges));
+        text::setLeadBytes(text::LeadBytes::fromRanges(ranges));
     }
-    void TearDown() override { platform::setLeadBytes(platform::LeadBytes{}); }
+    void TearDown() override { text::setLeadBytes(text::LeadBytes{}); }
 };
