@@ -23,7 +23,9 @@ function(quarnel_delay_import_library target dll)
     # The binding stub's unwind data: nothing unwinds through it (a failed
     # binding ends the process), and on its own it would cost the
     # executable two sections.
-    COMMAND ${CMAKE_OBJCOPY} --remove-section=.pdata --remove-section=.xdata ${archive}
+    # Its module handle starts as zero, so it goes to .bss: initialised data
+    # of its own would cost the executable a section.
+    COMMAND ${CMAKE_OBJCOPY} --remove-section=.pdata --remove-section=.xdata --rename-section .data=.bss,alloc ${archive}
     DEPENDS ${QUARNEL_IMPORT_${dll}}
     VERBATIM)
   add_custom_target(${target}_${dll}_delay DEPENDS ${archive})

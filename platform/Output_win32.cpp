@@ -6,6 +6,12 @@
 #include <windows.h>
 
 namespace platform {
+namespace {
+
+// A longer text is no text: nothing the launcher formats comes near it.
+constexpr std::size_t maximumFormattedLength = 1 << 20;
+
+} // namespace
 
 void writeStandardOutput(const std::string& text) noexcept
 {
@@ -44,17 +50,26 @@ std::string formatArguments(const char* format, std::va_list args) noexcept
     // The system C runtime's formatting, called by its own names: the
     // standard names lead to MinGW's replacement printf, which would bring
     // its floating-point conversions into the executable for formats that
-    // hold nothing but %s and %d.
-    std::va_list measure;
-    va_copy(measure, args);
-    const int length = _vscprintf(format, measure);
-    va_end(measure);
-    if (length <= 0) {
-        return {};
+    // hold nothing but %s and %d. Not measured first with _vscprintf: the
+    // 32-bit import library replaces that with an emulation, whose data
+    // and unwind tables would cost the executable two sections.
+    std::string text(256, '\0');
+    for (;;) {
+        std::va_list attempt;
+        va_copy(attempt, args);
+        // -1, or the whole buffer without room for the terminator, when the
+        // text does not fit.
+        const int length = _vsnprintf(text.data(), text.size(), format, attempt);
+        va_end(attempt);
+        if (length >= 0 && static_cast<std::size_t>(length) < text.size()) {
+            text.resize(static_cast<std::size_t>(length));
+            return text;
+        }
+        if (text.size() >= maximumFormattedLength) {
+            return {};
+        }
+        text.assign(text.size() * 2, '\0');
     }
-    std::string text(static_cast<std::size_t>(length), '\0');
-    _vsnprintf(text.data(), text.size() + 1, format, args);
-    return text;
 }
 
 } // namespace platform

@@ -53,7 +53,13 @@ std::string serviceNameFor(std::string_view modulePath)
 
 ServiceStatus runningStatus() noexcept
 {
-    return ServiceStatus{ownProcess, stateRunning, acceptStopAndShutdown, 0, 0, 0, 0};
+    // Field by field: a whole-struct initialiser is copied from a template
+    // that the 32-bit build keeps in a data section of its own.
+    ServiceStatus status{};
+    status.serviceType = ownProcess;
+    status.currentState = stateRunning;
+    status.controlsAccepted = acceptStopAndShutdown;
+    return status;
 }
 
 bool markStopPending(ServiceStatus& status) noexcept
