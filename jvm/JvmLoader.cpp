@@ -1,6 +1,7 @@
 #include "jvm/JvmLoader.h"
 #include "jvm/Jni11InitArgs.h"
 
+#include "cache/StartupCache.h"
 #include "jre/JvmLibrary.h"
 #include "jvm/Redirection.h"
 #include "launcher/Errors.h"
@@ -97,11 +98,12 @@ void prepareJvmOptions(JavaLauncher& launcher)
         options[i].optionString = const_cast<char*>(launcher.jvmOptions[i].c_str());
         options[i].extraInfo = nullptr;
     }
+    cache::addStartupCacheHooks(launcher, options);
 }
 
 bool createJvm(JavaLauncher& launcher) noexcept
 {
-    if (launcher.jvmOptionArray.size() != launcher.jvmOptions.size()) {
+    if (launcher.jvmOptionArray.empty() && !launcher.jvmOptions.empty()) {
         prepareJvmOptions(launcher); // a caller that starts no thread of its own
     }
     std::vector<JavaVMOption>& options = launcher.jvmOptionArray;

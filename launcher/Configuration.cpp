@@ -115,6 +115,7 @@ bool readConfiguration(JavaLauncher& launcher) noexcept
     }
     text::replaceChar(launcher.mainClass, '.', '/');
 
+    launcher.startupCache.requested = read(section::application, "Startup Cache") == "yes";
     launcher.failureCheck = isYes(read(section::application, "Failure Check"));
     launcher.overrideWorkingDir = isYes(read(section::application, "Override WorkingDir"));
     launcher.systemPath = read(section::runtime, "System Path");

@@ -42,13 +42,18 @@ bool JavaLauncher::initialize() noexcept
     if (singleInstance && !isFirstInstance) {
         return true; // handed over: nothing else to read or find
     }
+    return readSettings() && locateJvm(*this);
+}
+
+bool JavaLauncher::readSettings() noexcept
+{
     if (!readConfiguration(*this)) {
         return false;
     }
     if (overrideWorkingDir) {
         moveToLauncherFolder();
     }
-    return locateJvm(*this);
+    return true;
 }
 
 int JavaLauncher::run() noexcept
@@ -63,6 +68,7 @@ int JavaLauncher::run() noexcept
     if (!buildJvmOptions(*this)) {
         return -1;
     }
+    cache::prepareStartupCache(*this);
     return runJavaThread(*this) == 0 ? 0 : -1;
 }
 
@@ -73,6 +79,7 @@ void JavaLauncher::cleanup() noexcept
         javaVm = nullptr;
         mainEnv = nullptr;
     }
+    cache::finishStartupCache(*this);
     // A hand-over or stop request that comes from here on finds no program,
     // and none may start a thread. The gate closes only after the JVM is
     // gone: a program whose main has returned may still run (a window) and

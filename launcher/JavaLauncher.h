@@ -3,6 +3,7 @@
 // entry and alive until the process ends. Subsystems read and write its
 // fields directly; each field's comment names who writes it.
 
+#include "cache/StartupCache.h"
 #include "instance/SingleInstance.h"
 #include "jre/JavaVersion.h"
 #include "jre/JvmType.h"
@@ -32,6 +33,9 @@ public:
 
     // True when the process may go on; false when it must end with -1.
     [[nodiscard]] bool initialize() noexcept;
+    // The configuration read, and the working folder moved to where it says
+    // (a part of initialize, for the start-up cache's job too).
+    [[nodiscard]] bool readSettings() noexcept;
     // 0, or -1 when a step failed (already reported).
     [[nodiscard]] int run() noexcept;
     // Called exactly once, on every path: destroys the JVM (which waits for
@@ -73,4 +77,5 @@ public:
     // Threads that call into Java beside main (forwarding, stop) wait here
     // for the program to start; opened by the Java thread, closed at teardown.
     JvmGate jvmGate;
+    cache::StartupCache startupCache;            // configuration, start-up cache
 };

@@ -18,7 +18,9 @@ int main(int argc, char** argv)
     initialiseTrace();
 
     int result;
-    if (!launcher.initialize()) {
+    if (cache::isStartupCacheJob()) {
+        result = cache::runStartupCacheJob(launcher);
+    } else if (!launcher.initialize()) {
         result = -1;
     } else if (launcher.serviceMode) {
         result = serviceHost.bindLauncher(launcher) ? serviceHost.runServiceDispatcher() : -1;

@@ -4,6 +4,7 @@
 // untouched and the reason in lastError() (platform/Errors.h).
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -35,15 +36,36 @@ enum class Beyond { cut, refuse };
 [[nodiscard]] bool setCurrentDirectory(const std::string& path) noexcept;
 std::string currentDirectory() noexcept;
 
-#ifndef _WIN32
 // The names of a folder's entries except "." and "..", in the order the
 // system lists them. On failure `names` is left untouched.
 [[nodiscard]] bool listFolder(const std::string& folder, std::vector<std::string>& names) noexcept;
+// Removes a file from its folder, a read-only one too; a missing name is no
+// failure. The last error is kept as it was.
+void removeFile(const std::string& path) noexcept;
+// What tells one version of a file from another cheaply: its size and the
+// time of its last change, both as the system keeps them (links followed).
+struct FileStamp {
+    std::uint64_t size = 0;
+    std::uint64_t modified = 0;
+    bool folder = false;
+};
+[[nodiscard]] bool fileStamp(const std::string& path, FileStamp& stamp) noexcept;
+// Creates the folder (its parent must exist), private to this user on
+// POSIX; a folder that is there already is no failure.
+[[nodiscard]] bool makeFolder(const std::string& path) noexcept;
+// Creates an empty file, private to this user on POSIX, where no file of
+// that name is.
+[[nodiscard]] bool createNewFile(const std::string& path) noexcept;
+// Gives the file `from` the name `to`, replacing a file of that name.
+[[nodiscard]] bool replaceFile(const std::string& from, const std::string& to) noexcept;
+// Gives the file `from` the name `to` only when nothing has that name: of
+// several callers racing for one name, exactly one succeeds.
+[[nodiscard]] bool renameIfAbsent(const std::string& from, const std::string& to) noexcept;
+
+#ifndef _WIN32
 // The absolute path with every link, "." and ".." resolved (realpath). On
 // failure `resolved` is left untouched.
 [[nodiscard]] bool canonicalPath(const std::string& path, std::string& resolved) noexcept;
-// Removes a name from its folder; a missing name is no failure.
-void removeFile(const std::string& path) noexcept;
 #endif
 
 } // namespace platform

@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
@@ -147,6 +148,56 @@ void removeFile(const std::string& path) noexcept
     const int saved = errno;
     ::unlink(path.c_str());
     errno = saved;
+}
+
+bool fileStamp(const std::string& path, FileStamp& stamp) noexcept
+{
+    struct stat status{};
+    if (::stat(path.c_str(), &status) != 0) {
+        return false;
+    }
+    stamp.size = static_cast<std::uint64_t>(status.st_size);
+    stamp.modified = static_cast<std::uint64_t>(status.st_mtim.tv_sec) * 1000000000u +
+                     static_cast<std::uint64_t>(status.st_mtim.tv_nsec);
+    stamp.folder = S_ISDIR(status.st_mode);
+    return true;
+}
+
+bool makeFolder(const std::string& path) noexcept
+{
+    if (::mkdir(path.c_str(), 0700) == 0) {
+        return true;
+    }
+    struct stat status{};
+    return errno == EEXIST && ::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+bool createNewFile(const std::string& path) noexcept
+{
+    const int file = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    return file >= 0 && ::close(file) == 0;
+}
+
+bool replaceFile(const std::string& from, const std::string& to) noexcept
+{
+    return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+bool renameIfAbsent(const std::string& from, const std::string& to) noexcept
+{
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
+        return true;
+    }
+    if (errno != EINVAL && errno != ENOSYS) {
+        return false;
+    }
+    // A file system without the exclusive rename: a hard link is just as
+    // exclusive.
+    if (::link(from.c_str(), to.c_str()) != 0) {
+        return false;
+    }
+    removeFile(from);
+    return true;
 }
 
 } // namespace platform

@@ -3,6 +3,7 @@
 // Unless a declaration says otherwise, a call that fails leaves its outputs
 // untouched and the reason in lastError() (platform/Errors.h).
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -24,5 +25,17 @@ std::vector<std::string> processArguments() noexcept;
 // path cut short. On Linux the link is read once per process and its answer,
 // path or failure, given to every call.
 [[nodiscard]] bool moduleFileName(std::string& path) noexcept;
+
+std::uint32_t processId() noexcept;
+// Starts this executable once more, with the same arguments and working
+// folder, `variable`=`value` added to its environment, its standard streams
+// on the null device, and no console or session of this process's. With
+// `exitCode` null the copy runs on by itself (nobody waits for it);
+// otherwise this waits for it, ten minutes at most (then it is ended and
+// the call fails), and gives its exit code.
+[[nodiscard]] bool runOwnCopy(const char* variable, const std::string& value, std::uint32_t* exitCode) noexcept;
+// Waits at most `milliseconds` for the process `id` to end; true when it
+// has ended or was never there.
+bool awaitProcessEnd(std::uint32_t id, std::uint32_t milliseconds) noexcept;
 
 } // namespace platform

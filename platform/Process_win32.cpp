@@ -1,11 +1,17 @@
 #include "platform/Process.h"
 
+#include "platform/Handles.h"
 #include "text/AnsiText.h"
 #include "text/CommandLineText.h"
 
 #include <windows.h>
 
 namespace platform {
+namespace {
+
+constexpr DWORD ownCopyMilliseconds = 10 * 60 * 1000;
+
+} // namespace
 
 void initialiseProcess(int, char**) noexcept
 {
@@ -39,6 +45,51 @@ bool moduleFileName(std::string& path) noexcept
     }
     path.assign(buffer, length);
     return true;
+}
+
+std::uint32_t processId() noexcept { return GetCurrentProcessId(); }
+
+bool runOwnCopy(const char* variable, const std::string& value, std::uint32_t* exitCode) noexcept
+{
+    std::string module;
+    const char* line = GetCommandLineA();
+    if (!moduleFileName(module) || line == nullptr || !SetEnvironmentVariableA(variable, value.c_str())) {
+        return false;
+    }
+    std::string commandLine = line;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    // Detached: no console, so the standard handles are none; a group of its
+    // own, so that Ctrl+C in this console does not reach it.
+    const BOOL started = CreateProcessA(module.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+                                        DETACHED_PROCESS | CREATE_NEW_PROCESS_GROUP, nullptr, nullptr, &startup,
+                                        &process);
+    SetEnvironmentVariableA(variable, nullptr);
+    if (!started) {
+        return false;
+    }
+    const UniqueHandle processHandle(process.hProcess);
+    const UniqueHandle threadHandle(process.hThread);
+    if (exitCode == nullptr) {
+        return true;
+    }
+    DWORD code = 0;
+    if (WaitForSingleObject(process.hProcess, ownCopyMilliseconds) != WAIT_OBJECT_0) {
+        TerminateProcess(process.hProcess, 1);
+        return false;
+    }
+    if (!GetExitCodeProcess(process.hProcess, &code)) {
+        return false;
+    }
+    *exitCode = code;
+    return true;
+}
+
+bool awaitProcessEnd(std::uint32_t id, std::uint32_t milliseconds) noexcept
+{
+    const UniqueHandle process(OpenProcess(SYNCHRONIZE, FALSE, id));
+    return !process || WaitForSingleObject(process.get(), milliseconds) == WAIT_OBJECT_0;
 }
 
 } // namespace platform

@@ -51,7 +51,7 @@ std::string replacementTarget(const std::string& path)
 // Writes `text` into a new file beside `path` and renames it over `path`, so
 // that a crash leaves either the old file or the new one, never a mixture.
 // The new file keeps the old one's permissions.
-bool replaceFile(const std::string& path, const std::string& text)
+bool writeWhole(const std::string& path, const std::string& text)
 {
     struct stat status;
     const bool existed = ::stat(path.c_str(), &status) == 0;
@@ -173,7 +173,7 @@ bool writeProfileString(const std::string& file, const char* section, const char
         return false;
     }
     const std::string written = text::iniAssign(text, section, key, value);
-    if (!replaceFile(target, written)) {
+    if (!writeWhole(target, written)) {
         return false;
     }
     noteWritten(file, written);

@@ -6,7 +6,7 @@
 # names for the binding helper, never in the import table.
 set -e
 dist=$1
-budget=65536
+budget=81920
 status=0
 check() { # file, expected format, objdump
     [ -f "$1" ] || { echo "missing: $1"; status=1; return; }

@@ -2,9 +2,9 @@
 
 namespace text {
 
-void appendDecimal(std::string& text, std::uint32_t value)
+void appendDecimal(std::string& text, std::uint64_t value)
 {
-    char digits[10];
+    char digits[20];
     std::size_t count = 0;
     do {
         digits[count++] = static_cast<char>('0' + value % 10);

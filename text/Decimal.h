@@ -7,6 +7,6 @@
 
 namespace text {
 
-void appendDecimal(std::string& text, std::uint32_t value);
+void appendDecimal(std::string& text, std::uint64_t value);
 
 } // namespace text

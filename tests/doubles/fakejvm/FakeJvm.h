@@ -185,8 +185,10 @@ std::string frameOf(const std::string& className, const std::string& method);
 void println(Object* stream, const std::string& text);
 Object* systemOut();
 Object* systemErr();
-// System.exit: the shutdown hooks run, then the process ends with `status`.
+// System.exit: the shutdown hooks run, then the host's exit hook (the "exit"
+// option), then the process ends with `status`.
 [[noreturn]] void systemExit(int status);
+extern void(JNICALL* exitHook)(jint status);
 
 // ---- shutdown (Invocation.cpp) ---------------------------------------------
 

@@ -9,6 +9,9 @@
 // variant built with FAKEJVM_NO_DEFAULT_ARGS, for the missing-export test.
 
 namespace fakejvm {
+
+void(JNICALL* exitHook)(jint status) = nullptr;
+
 namespace {
 
 // Guarded by the world lock. States are never freed, so a stale JNIEnv
@@ -215,6 +218,82 @@ JavaVM& theVm() {
     return vm;
 }
 
+// The part of class-data sharing a launcher sees: the class list written
+// where -XX:DumpLoadedClassList says, and -Xshare:dump writing an archive
+// from a list and then ending the process, as the real JVM does. An archive
+// is this double's marker line and the list it was made from.
+const char* const archiveMarker = "fakejvm class-data archive\n";
+
+std::string optionValue(const JavaVMInitArgs& args, const std::string& prefix) {
+    std::string value;
+    for (jint i = 0; i < args.nOptions; ++i) {
+        const char* text = args.options[i].optionString;
+        if (text != nullptr && std::strncmp(text, prefix.c_str(), prefix.size()) == 0) {
+            value = text + prefix.size();
+        }
+    }
+    return value;
+}
+
+bool hasOption(const JavaVMInitArgs& args, const char* wanted) {
+    for (jint i = 0; i < args.nOptions; ++i) {
+        if (args.options[i].optionString != nullptr && std::strcmp(args.options[i].optionString, wanted) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool writeWhole(const std::string& path, const std::string& bytes) {
+    const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                    nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    DWORD written = 0;
+    const bool whole = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                       written == bytes.size();
+    CloseHandle(file);
+    return whole;
+}
+
+std::string readWhole(const std::string& path) {
+    std::string bytes;
+    if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
+        char buffer[4096];
+        for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;) {
+            bytes.append(buffer, got);
+        }
+        std::fclose(file);
+    }
+    return bytes;
+}
+
+void emulateSharing(const JavaVMInitArgs& args, const Script& program) {
+    const std::string list = optionValue(args, "-XX:DumpLoadedClassList=");
+    if (!list.empty()) {
+        logLine(std::string("class list ") + (writeWhole(list, "java/lang/Object\n" + program.mainClass + "\n")
+                                                  ? "written"
+                                                  : "not written"));
+    }
+    const std::string archive = optionValue(args, "-XX:SharedArchiveFile=");
+    if (hasOption(args, "-Xshare:dump")) {
+        const std::string from = readWhole(optionValue(args, "-XX:SharedClassListFile="));
+        const bool written = !from.empty() && writeWhole(archive, archiveMarker + from);
+        logLine(std::string("archive ") + (written ? "dumped" : "not dumped"));
+        // As the real JVM: read-only, and up to Java 24 the process ends
+        // once it is written.
+        SetFileAttributesA(archive.c_str(), FILE_ATTRIBUTE_READONLY);
+        if (!program.dumpReturns) {
+            ExitProcess(written ? 0 : 1);
+        }
+    } else if (!archive.empty()) {
+        const std::string bytes = readWhole(archive);
+        logLine(std::string("archive ") +
+                (bytes.compare(0, std::strlen(archiveMarker), archiveMarker) == 0 ? "mapped" : "passed over"));
+    }
+}
+
 jint createJavaVm(JavaVM** pvm, void** penv, void* initArgs) {
     if (pvm == nullptr || penv == nullptr || initArgs == nullptr) {
         fatal("JNI_CreateJavaVM: null argument");
@@ -237,12 +316,16 @@ jint createJavaVm(JavaVM** pvm, void** penv, void* initArgs) {
         const std::string text = option.optionString == nullptr ? "(null)" : option.optionString;
         logLine("option[" + std::to_string(i) + "]=" + text +
                 (option.extraInfo == nullptr ? "" : " (extraInfo set)"));
+        if (text == "exit" && option.extraInfo != nullptr) {
+            exitHook = reinterpret_cast<void(JNICALL*)(jint)>(option.extraInfo);
+        }
         for (const std::string& unknown : program.rejectedOptions) {
             if (text == unknown && rejected.empty()) {
                 rejected = text;
             }
         }
     }
+    emulateSharing(args, program);
     if (program.createDelayMs > 0) {
         Sleep(static_cast<DWORD>(program.createDelayMs));
     }

@@ -9,6 +9,9 @@
 //
 //   create=<int>             JNI_CreateJavaVM returns this code (default 0)
 //   createDelay=<ms>         JNI_CreateJavaVM takes this long (a slow start)
+//   dump=returns             after -Xshare:dump, JNI_CreateJavaVM returns a
+//                            JVM, as Java 25 does; before 25 the process
+//                            ends once the archive is written
 //   createWait=<name>        JNI_CreateJavaVM waits (30 s at most) for the
 //                            named event before it goes on, so that a test
 //                            decides when creation ends
@@ -152,6 +155,8 @@ bool parseScript(const std::string& text, Script& script, std::string& error) {
             good = parseInt(value, parsed.createResult);
         } else if (key == "createDelay") {
             good = parseInt(value, parsed.createDelayMs) && parsed.createDelayMs >= 0;
+        } else if (key == "dump" && value == "returns") {
+            parsed.dumpReturns = true;
         } else if (key == "createWait") {
             parsed.createWait = value;
             good = !value.empty();

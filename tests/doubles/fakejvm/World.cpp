@@ -363,6 +363,10 @@ void systemExit(int status) {
     if (beginShutdown()) {
         runShutdownHooks();
     }
+    if (exitHook != nullptr) {
+        logLine("exit hook " + std::to_string(status));
+        exitHook(status);
+    }
     ExitProcess(static_cast<UINT>(status));
 }
 
