@@ -85,8 +85,8 @@ bool keyOf(const JavaLauncher& launcher, const std::string& release, std::uint64
     addFile(launcher.jvmPath);
     for (const std::string& option : launcher.jvmOptions) {
         // The library path carries the process's search path, which a
-        // launch extends.
-        if (option.compare(0, 20, "-Djava.library.path=") != 0) {
+        // launch extends; the command carries the arguments.
+        if (option.compare(0, 20, "-Djava.library.path=") != 0 && option.compare(0, 19, "-Dsun.java.command=") != 0) {
             facts += option;
             facts += '\n';
         }

@@ -8,6 +8,7 @@
 #include "platform/Thread.h"
 #include "resources/StringIds.h"
 #include "resources/StringTable.h"
+#include "text/AnsiText.h"
 
 namespace {
 
@@ -21,10 +22,61 @@ unsigned threadEntry(void* launcher) { return javaThreadMain(static_cast<JavaLau
 // The option handed to the JVM stays as configured.
 constexpr std::uint32_t minimumJavaThreadStack = 256 * 1024;
 
+// The main class a main module's descriptor names, as `java --module`
+// finds it in the boot layer:
+//   ModuleLayer.boot().findModule(name).orElse(null)
+//              .getDescriptor().mainClass().orElse(null)
+// False when the module is not there or names none (reported, with the
+// module's name).
+bool findModuleMainClass(JavaLauncher& launcher, JNIEnv* env) noexcept
+{
+    const jclass layerType = env->FindClass("java/lang/ModuleLayer");
+    const jclass optionalType = layerType == nullptr ? nullptr : env->FindClass("java/util/Optional");
+    const jclass moduleType = optionalType == nullptr ? nullptr : env->FindClass("java/lang/Module");
+    const jclass descriptorType =
+        moduleType == nullptr ? nullptr : env->FindClass("java/lang/module/ModuleDescriptor");
+    jmethodID boot = nullptr, findModule = nullptr, orElse = nullptr, getDescriptor = nullptr, mainClass = nullptr;
+    if (descriptorType != nullptr) {
+        boot = env->GetStaticMethodID(layerType, "boot", "()Ljava/lang/ModuleLayer;");
+        findModule = env->GetMethodID(layerType, "findModule", "(Ljava/lang/String;)Ljava/util/Optional;");
+        orElse = env->GetMethodID(optionalType, "orElse", "(Ljava/lang/Object;)Ljava/lang/Object;");
+        getDescriptor = env->GetMethodID(moduleType, "getDescriptor", "()Ljava/lang/module/ModuleDescriptor;");
+        mainClass = env->GetMethodID(descriptorType, "mainClass", "()Ljava/util/Optional;");
+    }
+    // Each step only when every earlier one gave something and threw nothing.
+    const auto next = [env](jobject earlier) { return earlier != nullptr && env->ExceptionCheck() == JNI_FALSE; };
+    jobject found = nullptr;
+    if (boot != nullptr && findModule != nullptr && orElse != nullptr && getDescriptor != nullptr &&
+        mainClass != nullptr) {
+        jobject layer = env->CallStaticObjectMethod(layerType, boot);
+        jstring name = next(layer) ? newJavaString(env, launcher.mainModule) : nullptr;
+        found = next(name) ? env->CallObjectMethod(layer, findModule, name) : nullptr;
+        found = next(found) ? env->CallObjectMethod(found, orElse, nullptr) : nullptr;
+        found = next(found) ? env->CallObjectMethod(found, getDescriptor) : nullptr;
+        found = next(found) ? env->CallObjectMethod(found, mainClass) : nullptr;
+        found = next(found) ? env->CallObjectMethod(found, orElse, nullptr) : nullptr;
+    }
+    const char* utfName = next(found) ? env->GetStringUTFChars(static_cast<jstring>(found), nullptr) : nullptr;
+    if (utfName == nullptr) {
+        if (env->ExceptionCheck()) {
+            env->ExceptionDescribe();
+        }
+        printErrorArg(resources::loadString(resources::IDS_MAIN_MODULE_FAILED), launcher.mainModule);
+        return false;
+    }
+    launcher.mainClass = utfName;
+    env->ReleaseStringUTFChars(static_cast<jstring>(found), utfName);
+    text::replaceChar(launcher.mainClass, '.', '/');
+    return true;
+}
+
 // Looks the main class and main up and calls it; false when that could not
 // be done (reported). Leaves no exception pending when it returns true.
 bool callMain(JavaLauncher& launcher, JNIEnv* env) noexcept
 {
+    if (launcher.mainClass.empty() && !findModuleMainClass(launcher, env)) {
+        return false;
+    }
     jstring className = newJavaString(env, launcher.mainClass);
     if (className == nullptr) {
         printErrorArg(resources::loadString(resources::IDS_MAIN_CLASS_STRING_FAILED), launcher.mainClass);

@@ -9,9 +9,11 @@
 #include "launcher/Trace.h"
 #include "platform/Errors.h"
 #include "platform/Library.h"
+#include "platform/Process.h"
 #include "resources/StringIds.h"
 #include "resources/StringTable.h"
 
+#include <atomic>
 #include <cstdio>
 #include <cstdarg>
 #include <vector>
@@ -41,6 +43,21 @@ void reportMissingEntryPoint() noexcept
     const int error = static_cast<int>(platform::lastError());
     printErrorCode(resources::loadString(resources::IDS_WINDOWS_EXCEPTION),
                    resources::loadString(resources::IDS_NO_CREATE_JAVA_VM), error);
+}
+
+// The launch whose JVM is being created with a main module. The JVM ends
+// the process (exit code 1) when it cannot make the boot layer, because the
+// module is not there or cannot be resolved; its abort hook, called just
+// before, reports that failure as the launcher's own and ends with -1.
+std::atomic<const JavaLauncher*> creatingWithModule{nullptr};
+
+void JNICALL moduleAbortHook()
+{
+    const JavaLauncher* launcher = creatingWithModule.load();
+    if (launcher != nullptr) {
+        printErrorArg(resources::loadString(resources::IDS_MAIN_MODULE_FAILED), launcher->mainModule);
+        platform::endProcessNow(-1);
+    }
 }
 
 } // namespace
@@ -99,6 +116,9 @@ void prepareJvmOptions(JavaLauncher& launcher)
         options[i].extraInfo = nullptr;
     }
     cache::addStartupCacheHooks(launcher, options);
+    if (!launcher.mainModule.empty()) {
+        options.push_back(JavaVMOption{const_cast<char*>("abort"), reinterpret_cast<void*>(moduleAbortHook)});
+    }
 }
 
 bool createJvm(JavaLauncher& launcher) noexcept
@@ -118,7 +138,11 @@ bool createJvm(JavaLauncher& launcher) noexcept
 
     JavaVM* vm = nullptr;
     JNIEnv* env = nullptr;
+    if (!launcher.mainModule.empty()) {
+        creatingWithModule.store(&launcher);
+    }
     const jint result = launcher.createJavaVm(&vm, reinterpret_cast<void**>(&env), &args);
+    creatingWithModule.store(nullptr);
     if (result != JNI_OK) {
         const unsigned reason = jniFailureReasonId(result);
         printErrorReason(resources::loadString(resources::IDS_JNI_EXCEPTION),

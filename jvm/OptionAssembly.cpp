@@ -11,6 +11,7 @@
 #include "resources/StringIds.h"
 #include "resources/StringTable.h"
 #include "text/AnsiText.h"
+#include "text/ClassPathText.h"
 #include "text/EnvironmentText.h"
 
 #include <algorithm>
@@ -43,6 +44,11 @@ std::string folderOf(const std::string& path)
 {
     const std::size_t separator = text::findLastChar(path, platform::pathSeparator);
     return separator == std::string::npos ? std::string() : path.substr(0, separator + 1);
+}
+
+bool listFolderForClassPath(const std::string& folder, std::vector<std::string>& names)
+{
+    return platform::listFolder(folder.empty() ? std::string(".") + platform::pathSeparator : folder, names);
 }
 
 bool endsWith(const std::string& text, char c)
@@ -119,13 +125,11 @@ bool buildJvmOptions(JavaLauncher& launcher) noexcept
 
 bool buildJvmOptionsFrom(JavaLauncher& launcher, const std::string& iniPath) noexcept
 {
-    const std::string classPath = readIniString(iniPath, section::classPath, "Class Path");
-    if (classPath.empty()) {
+    std::string classPath = readIniString(iniPath, section::classPath, "Class Path");
+    if (classPath.empty() && launcher.mainModule.empty()) {
         printError(resources::loadString(resources::IDS_NO_CLASS_PATH));
         return false;
     }
-    std::vector<std::string> options{"-Djava.class.path=" + classPath};
-
     const std::vector<std::string> tokens =
         splitParameters(readIniString(iniPath, section::runtime, "Virtual Machine Parameters"));
     // The system is asked for its memory only when a percentage form needs it.
@@ -134,15 +138,56 @@ bool buildJvmOptionsFrom(JavaLauncher& launcher, const std::string& iniPath) noe
         return isPercentageForm(token);
     });
     const std::uint64_t physicalMemory = percentage ? platform::totalPhysicalMemory() : 0;
+    std::vector<std::string> processed;
     for (const std::string& token : tokens) {
-        options.push_back(processParameter(token, physicalMemory, launcher.mainThreadStackSize));
+        processed.push_back(processParameter(token, physicalMemory, launcher.mainThreadStackSize));
     }
+    std::string modulePath = readIniString(iniPath, section::runtime, "Module Path");
+    std::vector<std::string> options = takeJavaForms(std::move(processed), modulePath, platform::pathListSeparator);
 
-    // Expanded last, so a variable's value is never taken for quotes or a size.
+    // Expanded before anything else reads them, so a variable's value is
+    // never taken for quotes, a size or a wildcard of the text.
     for (std::string& option : options) {
         expandEnvironment(option);
+    }
+    if (!classPath.empty()) {
+        expandEnvironment(classPath);
+#ifdef _WIN32
+        constexpr bool backslash = true;
+#else
+        constexpr bool backslash = false;
+#endif
+        launcher.jvmOptions.push_back("-Djava.class.path=" + text::expandClassPathWildcards(
+                                                                 classPath, platform::pathListSeparator, backslash,
+                                                                 listFolderForClassPath));
+    }
+    for (std::string& option : options) {
         launcher.jvmOptions.push_back(std::move(option));
     }
+    // What `java --module-path <path> --module <module>` hands the JVM.
+    if (!modulePath.empty()) {
+        expandEnvironment(modulePath);
+        launcher.jvmOptions.push_back("--module-path=" + modulePath);
+    }
+    if (!launcher.mainModule.empty()) {
+        launcher.jvmOptions.push_back("-Djdk.module.main=" +
+                                      launcher.mainModule.substr(0, launcher.mainModule.find('/')));
+    }
+    // As `java` names the program to the JDK's tools (jps, jcmd): the main
+    // module as written, or the main class with dots, then the arguments.
+    std::string command = "-Dsun.java.command=";
+    if (launcher.mainModule.empty()) {
+        std::string dotted = launcher.mainClass;
+        text::replaceChar(dotted, '/', '.');
+        command += dotted;
+    } else {
+        command += launcher.mainModule;
+    }
+    for (const std::string& argument : launcher.arguments) {
+        command += ' ';
+        command += argument;
+    }
+    launcher.jvmOptions.push_back(std::move(command));
     for (std::string& option : launcher.trailingJvmOptions) {
         launcher.jvmOptions.push_back(std::move(option));
     }

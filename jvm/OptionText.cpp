@@ -1,5 +1,8 @@
 #include "jvm/OptionText.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "text/Decimal.h"
 
 #include <limits>
@@ -204,4 +207,36 @@ std::string processParameter(std::string token, std::uint64_t totalPhysicalBytes
         static_cast<void>(parseStackSize(std::string_view(token).substr(4), mainThreadStackSize));
     }
     return token;
+}
+
+std::vector<std::string> takeJavaForms(std::vector<std::string> tokens, std::string& modulePath, char listSeparator)
+{
+    static const char* const joined[] = {"--add-opens",   "--add-exports",  "--add-reads",
+                                         "--add-modules", "--limit-modules", "--patch-module",
+                                         "--enable-native-access", "--upgrade-module-path"};
+    const auto addModulePath = [&](const std::string& folders) {
+        if (!modulePath.empty() && !folders.empty()) {
+            modulePath += listSeparator;
+        }
+        modulePath += folders;
+    };
+    std::vector<std::string> options;
+    for (std::size_t i = 0; i < tokens.size(); ++i) {
+        std::string& token = tokens[i];
+        const bool hasValue = i + 1 < tokens.size();
+        if ((token == "--module-path" || token == "-p") && hasValue) {
+            addModulePath(tokens[++i]);
+            continue;
+        }
+        if (token.compare(0, 14, "--module-path=") == 0) {
+            addModulePath(token.substr(14));
+            continue;
+        }
+        if (hasValue && std::find(std::begin(joined), std::end(joined), token) != std::end(joined)) {
+            token += '=';
+            token += tokens[++i];
+        }
+        options.push_back(std::move(token));
+    }
+    return options;
 }

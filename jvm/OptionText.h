@@ -43,3 +43,13 @@ std::string applyPercentage(std::string_view token, std::uint64_t totalPhysicalB
 // tokens overwrite earlier ones) and the token is passed on regardless.
 std::string processParameter(std::string token, std::uint64_t totalPhysicalBytes,
                              std::uint32_t& mainThreadStackSize);
+
+// Options written as on a `java` command line, made what the JVM takes:
+// those that `java` accepts with their value as the next token (--add-opens,
+// --add-exports, --add-reads, --add-modules, --limit-modules,
+// --patch-module, --enable-native-access, --upgrade-module-path) joined to
+// their "=" form; the module path (--module-path or -p with the next token,
+// or --module-path=) taken out and appended to `modulePath`, separated by
+// `listSeparator`, since the launcher hands the JVM the module path itself.
+// Every other token stays as it is.
+std::vector<std::string> takeJavaForms(std::vector<std::string> tokens, std::string& modulePath, char listSeparator);

@@ -108,8 +108,13 @@ bool readConfiguration(JavaLauncher& launcher) noexcept
                                                    : JvmTypeDefault;
     storeJvmSource(launcher, read(section::runtime, "JVM Source"));
 
-    launcher.mainClass = read(section::runtime, "Main Class");
-    if (launcher.mainClass.empty()) {
+    // A main module names its class after a '/', or leaves it to the
+    // module's descriptor unless "Main Class" names one.
+    launcher.mainModule = read(section::runtime, "Main Module");
+    const std::size_t classInModule = launcher.mainModule.find('/');
+    launcher.mainClass = classInModule != std::string::npos ? launcher.mainModule.substr(classInModule + 1)
+                                                             : read(section::runtime, "Main Class");
+    if (launcher.mainClass.empty() && launcher.mainModule.empty()) {
         printError(resources::loadString(resources::IDS_NO_MAIN_CLASS));
         return false;
     }

@@ -92,6 +92,7 @@ void JavaLauncher::cleanup() noexcept
     stopSingleInstance(*this);
     jvmPath.clear();
     mainClass.clear();
+    mainModule.clear();
     arguments.clear();
     jvmOptions.clear();
     preferredVersions.clear();

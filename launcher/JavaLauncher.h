@@ -48,7 +48,9 @@ public:
     std::string jvmPath;                         // discovery: the JVM library to load
     JavaVM* javaVm = nullptr;                    // written by the Java thread
     JNIEnv* mainEnv = nullptr;                   // valid on the Java thread only
-    std::string mainClass;                       // configuration, "." replaced by "/"
+    std::string mainClass;                       // configuration, "." replaced by "/"; with a main
+                                                 // module and none named, its descriptor's (Java thread)
+    std::string mainModule;                      // configuration: "module" or "module/class", as written
     JavaVersion minVersion;                      // configuration
     JavaVersion maxVersion;                      // configuration
     std::vector<std::string> arguments;          // command line (and service start arguments)

@@ -37,5 +37,8 @@ std::uint32_t processId() noexcept;
 // Waits at most `milliseconds` for the process `id` to end; true when it
 // has ended or was never there.
 bool awaitProcessEnd(std::uint32_t id, std::uint32_t milliseconds) noexcept;
+// Ends the process at once with `code`: no exit handlers, no destructors
+// (for a JVM that has already shut down around the caller).
+[[noreturn]] void endProcessNow(int code) noexcept;
 
 } // namespace platform

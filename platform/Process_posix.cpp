@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <climits>
 #include <csignal>
+#include <cstdlib>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -200,6 +201,8 @@ bool runOwnCopy(const char* variable, const std::string& value, std::uint32_t* e
     *exitCode = WIFEXITED(status) ? static_cast<std::uint32_t>(WEXITSTATUS(status)) : 128u + WTERMSIG(status);
     return true;
 }
+
+void endProcessNow(int code) noexcept { std::_Exit(code); }
 
 bool awaitProcessEnd(std::uint32_t id, std::uint32_t milliseconds) noexcept
 {

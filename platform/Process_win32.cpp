@@ -86,6 +86,8 @@ bool runOwnCopy(const char* variable, const std::string& value, std::uint32_t* e
     return true;
 }
 
+void endProcessNow(int code) noexcept { ExitProcess(static_cast<UINT>(code)); }
+
 bool awaitProcessEnd(std::uint32_t id, std::uint32_t milliseconds) noexcept
 {
     const UniqueHandle process(OpenProcess(SYNCHRONIZE, FALSE, id));

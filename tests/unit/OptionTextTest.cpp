@@ -187,3 +187,28 @@ TEST_F(OptionTextShiftJis, TrailByteIsNeverTakenForALetter)
 }
 
 } // namespace
+
+TEST(TakeJavaForms, JoinsWhatJavaTakesWithASpaceAndCollectsTheModulePath)
+{
+    using Tokens = std::vector<std::string>;
+    std::string modulePath = "mods";
+    const Tokens options = takeJavaForms(
+        Tokens{"--add-opens", "java.base/java.lang=ALL-UNNAMED", "-Dx=1", "--add-exports", "a/b=c", "--add-reads",
+               "a=b", "--add-modules", "x,y", "--limit-modules", "z", "--patch-module", "m=p.jar",
+               "--enable-native-access", "ALL-UNNAMED", "--upgrade-module-path", "up", "-p", "one",
+               "--module-path", "two", "--module-path=three", "--add-opens=already=joined", "-cp", "kept"},
+        modulePath, ';');
+    EXPECT_EQ(options, (Tokens{"--add-opens=java.base/java.lang=ALL-UNNAMED", "-Dx=1", "--add-exports=a/b=c",
+                               "--add-reads=a=b", "--add-modules=x,y", "--limit-modules=z", "--patch-module=m=p.jar",
+                               "--enable-native-access=ALL-UNNAMED", "--upgrade-module-path=up",
+                               "--add-opens=already=joined", "-cp", "kept"}));
+    EXPECT_EQ(modulePath, "mods;one;two;three");
+
+    // Nothing follows: the option goes to the JVM as written, to refuse.
+    std::string none;
+    EXPECT_EQ(takeJavaForms(Tokens{"-Xmx1g", "--add-opens"}, none, ':'), (Tokens{"-Xmx1g", "--add-opens"}));
+    EXPECT_EQ(takeJavaForms(Tokens{"-p"}, none, ':'), (Tokens{"-p"}));
+    EXPECT_EQ(none, "");
+    EXPECT_EQ(takeJavaForms(Tokens{"-p", "a", "-p", "b"}, none, ':'), Tokens{});
+    EXPECT_EQ(none, "a:b");
+}

@@ -293,8 +293,8 @@ TEST_P(StartupCache, OptionsStayAsTheyWereWithoutTheKeyOrWithSharingManaged)
         }
         return std::make_pair(options, r.err);
     };
-    const std::string expected =
-        "JVM option -Djava.class.path=probe.jar\nJVM option -Xcheck:jni\n";
+    const std::string expected = "JVM option -Djava.class.path=probe.jar\nJVM option -Xcheck:jni\n"
+                                 "JVM option -Dsun.java.command=quarnel.test.CacheProbe hello\n";
     EXPECT_EQ(optionLines("").first, expected);
     EXPECT_EQ(optionLines("Startup Cache=Yes\n").first, expected);
     EXPECT_EQ(optionLines("Startup Cache=no\n").first, expected);
@@ -309,7 +309,8 @@ TEST_P(StartupCache, OptionsStayAsTheyWereWithoutTheKeyOrWithSharingManaged)
     EXPECT_FALSE(fs::exists(product.folder()));
 
     const auto managed = optionLines("Startup Cache=yes\n", "-Xshare:off");
-    EXPECT_EQ(managed.first, expected + "JVM option -Xshare:off\n");
+    EXPECT_EQ(managed.first, "JVM option -Djava.class.path=probe.jar\nJVM option -Xcheck:jni\nJVM option -Xshare:off\n"
+                             "JVM option -Dsun.java.command=quarnel.test.CacheProbe hello\n");
     EXPECT_NE(managed.second.find("startup cache: unavailable: an option manages class sharing"),
               std::string::npos);
 }

@@ -73,8 +73,10 @@ TEST(JvmOptions, EveryKeyInItsPlace)
         "option[4]=-Xmx" + std::to_string(halfKB) + "K",
         "option[5]=-Xss512k",
         "option[6]=-Dhome=C:\\App",
+        // As java names the program to the JDK's tools.
+        "option[7]=-Dsun.java.command=com.example.App",
     }));
-    EXPECT_EQ(createLine(log).substr(0, 60), "CreateJavaVM version=0x00010002 nOptions=7 ignoreUnrecognize");
+    EXPECT_EQ(createLine(log).substr(0, 60), "CreateJavaVM version=0x00010002 nOptions=8 ignoreUnrecognize");
     EXPECT_NE(log.find(" ignoreUnrecognized=0 "), std::string::npos);
     // A requested stack size needs no default.
     EXPECT_EQ(log.find("GetDefaultJavaVMInitArgs"), std::string::npos);
@@ -98,6 +100,7 @@ TEST(JvmOptions, ExpansionKeepsEveryByteOfDoubleByteText)
         "option[0]=-Djava.class.path=\x83\x5C\\lib;\x95\x5C",
         "option[1]=-Dz=\x83\x5C\x95\x5C",
         "option[2]=-Dv=\x83\x5C\x83\x5C\\\x95\x5C;%QT_UNSET%\x83\x5C",
+        "option[3]=-Dsun.java.command=com.example.App",
     }));
 }
 
@@ -119,6 +122,7 @@ TEST(JvmOptions, LongClassPathsAndOptionsArriveWhole)
             "option[0]=-Djava.class.path=" + classPath,
             "option[1]=" + option,
             "option[2]=-Dafter=C:\\App",
+            "option[3]=-Dsun.java.command=com.example.App",
         })) << length;
     }
 }
@@ -130,7 +134,8 @@ TEST(JvmOptions, ClassPathAloneIsTheOnlyOption)
     app.writeIni(runtimeHeader(home) + "[Class Path]\nClass Path=app.jar\n");
     EXPECT_EQ(app.start().exitCode, 0);
     const std::string log = app.jvmLog("jre\\");
-    EXPECT_EQ(logLines(log, "option["), (std::vector<std::string>{"option[0]=-Djava.class.path=app.jar"}));
+    EXPECT_EQ(logLines(log, "option["), (std::vector<std::string>{"option[0]=-Djava.class.path=app.jar",
+                                                                  "option[1]=-Dsun.java.command=com.example.App"}));
 }
 
 TEST(JvmOptions, JavaThreadGetsTheRequestedStack)

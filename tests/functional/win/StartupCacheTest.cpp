@@ -112,7 +112,7 @@ TEST(StartupCache, EachReleaseFromThirteenRecordsThenUsesAClassArchive)
         EXPECT_EQ(r.err, "");
         EXPECT_EQ(r.exitCode, 0);
         std::vector<std::string> options = lines(log, "option[");
-        ASSERT_EQ(options.size(), 5u) << log;
+        ASSERT_EQ(options.size(), 6u) << log;
         EXPECT_EQ(options[0], "0]=-Xshare:auto");
         EXPECT_EQ(options[1], "1]=" + quiet);
         // Recorded under the local application data, in a file of this
@@ -121,7 +121,8 @@ TEST(StartupCache, EachReleaseFromThirteenRecordsThenUsesAClassArchive)
         EXPECT_EQ(options[2].compare(0, listOption.size(), listOption), 0) << options[2];
         EXPECT_EQ(options[2].substr(options[2].size() - 10), ".classlist");
         EXPECT_EQ(options[3], "3]=-Djava.class.path=lib\\app.jar");
-        EXPECT_EQ(options[4], "4]=exit (extraInfo set)");
+        EXPECT_EQ(options[4], "4]=-Dsun.java.command=com.example.App one");
+        EXPECT_EQ(options[5], "5]=exit (extraInfo set)");
         EXPECT_EQ(lines(log, "class list "), std::vector<std::string>{"written"});
 
         const std::string archive = product.awaitArchive();
@@ -137,7 +138,8 @@ TEST(StartupCache, EachReleaseFromThirteenRecordsThenUsesAClassArchive)
         EXPECT_EQ(lines(log, "option["),
                   (std::vector<std::string>{"0]=-Xshare:auto", "1]=" + quiet,
                                             "2]=-XX:SharedArchiveFile=" + product.cacheFolder() + archive,
-                                            "3]=-Djava.class.path=lib\\app.jar"}));
+                                            "3]=-Djava.class.path=lib\\app.jar",
+                                            "4]=-Dsun.java.command=com.example.App one"}));
         EXPECT_EQ(lines(log, "archive "), std::vector<std::string>{"mapped"});
     }
 }
@@ -148,14 +150,16 @@ TEST(StartupCache, NothingChangesBeforeThirteenOrWithoutTheKey)
     std::string log;
     const LaunchResult r = old.start(log);
     EXPECT_EQ(r.exitCode, 0);
-    EXPECT_EQ(lines(log, "option["), std::vector<std::string>{"0]=-Djava.class.path=lib\\app.jar"});
+    const std::vector<std::string> asToday{"0]=-Djava.class.path=lib\\app.jar",
+                                           "1]=-Dsun.java.command=com.example.App one"};
+    EXPECT_EQ(lines(log, "option["), asToday);
     EXPECT_FALSE(old.app.exists("local\\Quarnel"));
 
     const CacheProduct off("CacheOff", "17.0.2");
     for (const char* application : {"", "Startup Cache=Yes\n", "Startup Cache=1\n"}) {
         off.configure(application);
         off.start(log);
-        EXPECT_EQ(lines(log, "option["), std::vector<std::string>{"0]=-Djava.class.path=lib\\app.jar"})
+        EXPECT_EQ(lines(log, "option["), asToday)
             << application;
     }
     EXPECT_FALSE(off.app.exists("local\\Quarnel"));

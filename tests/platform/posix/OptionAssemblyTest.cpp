@@ -68,12 +68,18 @@ TEST(JoinSearchPath, AddsOnlyTheSeparatorsThePiecesLack)
     }
 }
 
+// What `java` would set for the program: the main class with dots, then
+// the arguments.
+const std::string command = "-Dsun.java.command=com.example.App one two words";
+
 class BuildJvmOptions : public ::testing::Test {
 protected:
     void SetUp() override
     {
         ASSERT_FALSE(scratch_.path().empty());
         ini_ = (folder_ / "app.ini").string();
+        launcher_.mainClass = "com/example/App";
+        launcher_.arguments = {"one", "two words"};
     }
 
     void writeIni(const std::string& text) const { std::ofstream(ini_, std::ios::binary) << text; }
@@ -97,14 +103,14 @@ TEST_F(BuildJvmOptions, ClassPathIsTakenAsWrittenThenExpanded)
 {
     const ScopedVariable appDir("QT_APPDIR", "/srv/app");
     EXPECT_EQ(build("", "\"%QT_APPDIR%/lib/a b.jar\":lib/c.jar"),
-              (Options{"-Djava.class.path=\"/srv/app/lib/a b.jar\":lib/c.jar"}));
+              (Options{"-Djava.class.path=\"/srv/app/lib/a b.jar\":lib/c.jar", command}));
 }
 
 TEST_F(BuildJvmOptions, ParametersFollowTheClassPathInOrder)
 {
     EXPECT_EQ(build("Virtual Machine Parameters=\"-Dapp.home=/opt/My App\" -Dname=\"a b\"  -Xms64m\t-Xmx256m -ea"),
               (Options{"-Djava.class.path=app.jar", "-Dapp.home=/opt/My App", "-Dname=a b", "-Xms64m\t-Xmx256m",
-                       "-ea"}));
+                       "-ea", command}));
 }
 
 TEST_F(BuildJvmOptions, VariablesAreExpandedAfterQuotesAndSizes)
@@ -114,8 +120,29 @@ TEST_F(BuildJvmOptions, VariablesAreExpandedAfterQuotesAndSizes)
     const ScopedVariable quoted("QT_QUOTED", "\"x y\"");
     const ScopedVariable size("QT_SIZE", "4m");
     EXPECT_EQ(build("Virtual Machine Parameters=-Dq=%QT_QUOTED% -Xss%QT_SIZE%"),
-              (Options{"-Djava.class.path=app.jar", "-Dq=\"x y\"", "-Xss4m"}));
+              (Options{"-Djava.class.path=app.jar", "-Dq=\"x y\"", "-Xss4m", command}));
     EXPECT_EQ(launcher_.mainThreadStackSize, 0u);
+}
+
+TEST_F(BuildJvmOptions, AMainModuleNeedsNoClassPathAndGetsTheModuleOptions)
+{
+    const ScopedVariable mods("QT_MODS", "/srv/mods");
+    launcher_.mainModule = "app/app.Main";
+    EXPECT_EQ(build("Module Path=%QT_MODS%:lib\nVirtual Machine Parameters=--add-opens java.base/java.lang=app -p more",
+                    ""),
+              (Options{"--add-opens=java.base/java.lang=app", "--module-path=/srv/mods:lib:more",
+                       "-Djdk.module.main=app", "-Dsun.java.command=app/app.Main one two words"}));
+}
+
+TEST_F(BuildJvmOptions, ClassPathWildcardsBecomeTheFoldersJars)
+{
+    fs::create_directories(folder_ / "lib");
+    for (const char* name : {"b.jar", "a.jar", "c.txt"}) {
+        std::ofstream((folder_ / "lib" / name).string()) << "PK";
+    }
+    const std::string lib = (folder_ / "lib").string();
+    EXPECT_EQ(build("", lib + "/*:app.jar"),
+              (Options{"-Djava.class.path=" + lib + "/a.jar:" + lib + "/b.jar:app.jar", command}));
 }
 
 TEST_F(BuildJvmOptions, EmptyClassPathIsReportedAndAddsNothing)

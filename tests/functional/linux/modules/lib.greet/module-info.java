@@ -1,0 +1,4 @@
+// A library module with no main class.
+module lib.greet {
+    exports lib.greet;
+}
