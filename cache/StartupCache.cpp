@@ -25,15 +25,6 @@ constexpr std::uint32_t launcherEndMilliseconds = 60 * 1000;
 JavaLauncher* exitingLauncher = nullptr;
 std::atomic<bool> finished{false};
 
-bool isAbsolute(const std::string& path) noexcept
-{
-#ifdef _WIN32
-    return path.size() > 1 && (path[0] == '\\' || path[1] == ':');
-#else
-    return !path.empty() && path[0] == '/';
-#endif
-}
-
 // The per-user folder, made where missing, ending in a separator; empty when
 // there is none to be had.
 std::string cacheFolder() noexcept
@@ -43,13 +34,13 @@ std::string cacheFolder() noexcept
     const char* const own[] = {"\\Quarnel", "\\Cache"};
 #else
     std::string root = platform::environmentVariable("XDG_CACHE_HOME");
-    if (!isAbsolute(root)) {
+    if (!platform::isAbsolutePath(root)) {
         root = platform::environmentVariable("HOME");
         root += root.empty() ? "" : "/.cache";
     }
     const char* const own[] = {"", "/quarnel"};
 #endif
-    if (!isAbsolute(root)) {
+    if (!platform::isAbsolutePath(root)) {
         return {};
     }
     for (const char* folder : own) {
@@ -101,7 +92,7 @@ bool keyOf(const JavaLauncher& launcher, const std::string& release, std::uint64
         end = end == std::string::npos ? classPath.size() : end;
         const std::string entry = classPath.substr(start, end - start);
         if (!entry.empty()) {
-            addFile(isAbsolute(entry) ? entry : current + entry);
+            addFile(platform::isAbsolutePath(entry) ? entry : current + entry);
         }
         start = end + 1;
     }

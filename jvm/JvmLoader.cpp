@@ -9,6 +9,7 @@
 #include "launcher/Trace.h"
 #include "platform/Errors.h"
 #include "platform/Library.h"
+#include "platform/Output.h"
 #include "platform/Process.h"
 #include "resources/StringIds.h"
 #include "resources/StringTable.h"
@@ -58,6 +59,21 @@ void JNICALL moduleAbortHook()
         printErrorArg(resources::loadString(resources::IDS_MAIN_MODULE_FAILED), launcher->mainModule);
         platform::endProcessNow(-1);
     }
+}
+
+// A window program without standard output has nowhere for the JVM's own
+// messages: they are kept for the report's box.
+// Only what it says while it is being created: that explains a failed
+// creation, and no later thread of the program writes into the report.
+std::atomic<bool> jvmBeingCreated{false};
+
+jint JNICALL keepJvmOutput(FILE*, const char* format, va_list args)
+{
+    const std::string text = platform::formatArguments(format, args);
+    if (jvmBeingCreated.load()) {
+        keepJvmWords(text);
+    }
+    return static_cast<jint>(text.size());
 }
 
 } // namespace
@@ -119,6 +135,9 @@ void prepareJvmOptions(JavaLauncher& launcher)
     if (!launcher.mainModule.empty()) {
         options.push_back(JavaVMOption{const_cast<char*>("abort"), reinterpret_cast<void*>(moduleAbortHook)});
     }
+    if (platform::isWindowProgram() && reportsInBoxes()) {
+        options.push_back(JavaVMOption{const_cast<char*>("vfprintf"), reinterpret_cast<void*>(keepJvmOutput)});
+    }
 }
 
 bool createJvm(JavaLauncher& launcher) noexcept
@@ -141,7 +160,9 @@ bool createJvm(JavaLauncher& launcher) noexcept
     if (!launcher.mainModule.empty()) {
         creatingWithModule.store(&launcher);
     }
+    jvmBeingCreated.store(true);
     const jint result = launcher.createJavaVm(&vm, reinterpret_cast<void**>(&env), &args);
+    jvmBeingCreated.store(false);
     creatingWithModule.store(nullptr);
     if (result != JNI_OK) {
         const unsigned reason = jniFailureReasonId(result);

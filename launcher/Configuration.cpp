@@ -124,5 +124,6 @@ bool readConfiguration(JavaLauncher& launcher) noexcept
     launcher.failureCheck = isYes(read(section::application, "Failure Check"));
     launcher.overrideWorkingDir = isYes(read(section::application, "Override WorkingDir"));
     launcher.systemPath = read(section::runtime, "System Path");
+    launcher.splashImage = read(section::application, "Splash Image");
     return true;
 }

@@ -7,6 +7,7 @@
 #include "platform/Files.h"
 #include "platform/Process.h"
 #include "text/AnsiText.h"
+#include "ui/SplashScreen.h"
 
 namespace {
 
@@ -69,6 +70,7 @@ int JavaLauncher::run() noexcept
         return -1;
     }
     cache::prepareStartupCache(*this);
+    showSplashScreen(*this);
     return runJavaThread(*this) == 0 ? 0 : -1;
 }
 
@@ -100,4 +102,5 @@ void JavaLauncher::cleanup() noexcept
     outputFile.clear();
     errorFile.clear();
     systemPath.clear();
+    splashImage.clear();
 }

@@ -71,6 +71,7 @@ public:
     std::string outputFile;                      // option assembly
     std::string errorFile;                       // option assembly
     std::string systemPath;                      // configuration
+    std::string splashImage;                     // configuration, as written
     bool failureCheck = false;                   // configuration
     bool overrideWorkingDir = false;             // configuration
     std::uint32_t mainThreadStackSize = 0;       // option assembly (-Xss) or the JVM's default

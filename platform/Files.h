@@ -19,6 +19,17 @@ inline constexpr char pathSeparator = '/';
 inline constexpr char pathListSeparator = ':';
 #endif
 
+// Whether a path starts from a root rather than from the current folder:
+// "/..." on POSIX; "\\...", "X:..." on Windows.
+inline bool isAbsolutePath(const std::string& path) noexcept
+{
+#ifdef _WIN32
+    return path.size() > 1 && (path[0] == '\\' || path[1] == ':');
+#else
+    return !path.empty() && path[0] == '/';
+#endif
+}
+
 // True when a directory search finds an entry for the path. Nothing is
 // opened or loaded.
 bool fileExists(const std::string& path) noexcept;

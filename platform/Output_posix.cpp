@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace platform {
@@ -11,6 +12,8 @@ void writeStandardOutput(const std::string& text) noexcept
     std::fputs(text.c_str(), stdout);
     std::fflush(stdout);
 }
+
+bool hasStandardOutput() noexcept { return ::fcntl(STDOUT_FILENO, F_GETFD) != -1; }
 
 void writeStandardError(const std::string& text) noexcept
 {

@@ -27,6 +27,12 @@ void writeStandardOutput(const std::string& text) noexcept
     std::fflush(out);
 }
 
+bool hasStandardOutput() noexcept
+{
+    const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+    return out != nullptr && out != INVALID_HANDLE_VALUE && GetFileType(out) != FILE_TYPE_UNKNOWN;
+}
+
 void writeStandardError(const std::string& text) noexcept
 {
     // Straight to the handle: no C runtime buffer to flush or translate.

@@ -27,6 +27,9 @@ std::vector<std::string> processArguments() noexcept;
 [[nodiscard]] bool moduleFileName(std::string& path) noexcept;
 
 std::uint32_t processId() noexcept;
+// Whether this executable is a window-subsystem program (Windows), which
+// the system starts without a console.
+bool isWindowProgram() noexcept;
 // Starts this executable once more, with the same arguments and working
 // folder, `variable`=`value` added to its environment, its standard streams
 // on the null device, and no console or session of this process's. With

@@ -152,6 +152,8 @@ bool moduleFileName(std::string& path) noexcept
 
 std::uint32_t processId() noexcept { return static_cast<std::uint32_t>(::getpid()); }
 
+bool isWindowProgram() noexcept { return false; }
+
 bool runOwnCopy(const char* variable, const std::string& value, std::uint32_t* exitCode) noexcept
 {
     std::string module;

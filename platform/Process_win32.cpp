@@ -49,6 +49,16 @@ bool moduleFileName(std::string& path) noexcept
 
 std::uint32_t processId() noexcept { return GetCurrentProcessId(); }
 
+bool isWindowProgram() noexcept
+{
+    // The image's own header says which subsystem it was linked for: one
+    // build of the sources, two executables.
+    const auto* image = reinterpret_cast<const unsigned char*>(GetModuleHandleA(nullptr));
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(image);
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(image + dos->e_lfanew);
+    return nt->OptionalHeader.Subsystem == IMAGE_SUBSYSTEM_WINDOWS_GUI;
+}
+
 bool runOwnCopy(const char* variable, const std::string& value, std::uint32_t* exitCode) noexcept
 {
     std::string module;

@@ -2,6 +2,8 @@
 # Builds the launcher three ways and leaves the shipped executables in dist/:
 #   dist/x86/quarnel.exe        32-bit Windows console program
 #   dist/x64/quarnel.exe        64-bit Windows console program
+#   dist/x86/quarnelw.exe       their window-subsystem twins, for desktop
+#   dist/x64/quarnelw.exe       programs: no console window
 #   dist/linux-x64/quarnel      Linux executable
 # and the parsers' fuzz targets in build/fuzz (clang, a tree of their own).
 set -e

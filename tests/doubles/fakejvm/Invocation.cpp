@@ -1,6 +1,7 @@
 #include "FakeJvm.h"
 #include "jvm/Jni11InitArgs.h"
 
+#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 
@@ -294,6 +295,30 @@ void emulateSharing(const JavaVMInitArgs& args, const Script& program) {
     }
 }
 
+using VfprintfHook = jint(JNICALL*)(FILE*, const char*, va_list);
+
+jint callVfprintf(VfprintfHook hook, FILE* stream, const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    const jint written = hook(stream, format, args);
+    va_end(args);
+    return written;
+}
+
+// As the JVM explains a failed creation: through the host's hook, or on
+// standard error.
+void explainFailure(const JavaVMInitArgs& args, const std::string& message) {
+    for (jint i = 0; i < args.nOptions; ++i) {
+        const JavaVMOption& option = args.options[i];
+        if (option.optionString != nullptr && std::strcmp(option.optionString, "vfprintf") == 0 &&
+            option.extraInfo != nullptr) {
+            callVfprintf(reinterpret_cast<VfprintfHook>(option.extraInfo), stderr, "%s\n", message.c_str());
+            return;
+        }
+    }
+    writeStd(STD_ERROR_HANDLE, message + "\n");
+}
+
 jint createJavaVm(JavaVM** pvm, void** penv, void* initArgs) {
     if (pvm == nullptr || penv == nullptr || initArgs == nullptr) {
         fatal("JNI_CreateJavaVM: null argument");
@@ -346,6 +371,9 @@ jint createJavaVm(JavaVM** pvm, void** penv, void* initArgs) {
             result = JNI_EINVAL;
         } else if (program.createResult != JNI_OK) {
             result = program.createResult;
+            if (!program.createMessage.empty()) {
+                explainFailure(args, program.createMessage);
+            }
         } else if (!rejected.empty() && !args.ignoreUnrecognized) {
             writeStd(STD_ERROR_HANDLE, "Unrecognized option: " + rejected + "\n");
             result = JNI_ERR;

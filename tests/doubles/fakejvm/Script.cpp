@@ -9,6 +9,10 @@
 //
 //   create=<int>             JNI_CreateJavaVM returns this code (default 0)
 //   createDelay=<ms>         JNI_CreateJavaVM takes this long (a slow start)
+//   createMessage=<text>     what the JVM says (a line of its own) when
+//                            creation fails: through the vfprintf hook of
+//                            the options when one is given, else on
+//                            standard error
 //   dump=returns             after -Xshare:dump, JNI_CreateJavaVM returns a
 //                            JVM, as Java 25 does; before 25 the process
 //                            ends once the archive is written
@@ -155,6 +159,8 @@ bool parseScript(const std::string& text, Script& script, std::string& error) {
             good = parseInt(value, parsed.createResult);
         } else if (key == "createDelay") {
             good = parseInt(value, parsed.createDelayMs) && parsed.createDelayMs >= 0;
+        } else if (key == "createMessage") {
+            parsed.createMessage = value;
         } else if (key == "dump" && value == "returns") {
             parsed.dumpReturns = true;
         } else if (key == "createWait") {

@@ -24,7 +24,8 @@ struct Script {
     int createResult = 0;
     int createDelayMs = 0;
     std::string createWait;      // event name: creation waits for it
-    bool dumpReturns = false;    // -Xshare:dump returns a JVM (Java 25) instead of ending the process
+    bool dumpReturns = false;
+    std::string createMessage;   // what the JVM says when creation fails (create=)    // -Xshare:dump returns a JVM (Java 25) instead of ending the process
     std::vector<Action> hook;    // a shutdown hook the program registers
     bool hasHook = false;
     std::vector<std::string> rejectedOptions;

@@ -58,7 +58,13 @@ Product::Product(const std::string& name, const std::string& exeName)
     const std::string exe = exePath();
     const std::size_t slash = exe.find_last_of('\\');
     makeFolders(exe.substr(0, slash));
-    if (!CopyFileA(fromUnixPath(QUARNEL_EXE).c_str(), exe.c_str(), FALSE)) {
+    // QT_LAUNCHER names another executable of the build to run as the
+    // product (the window twin, for the suites that must pass with both).
+    char other[MAX_PATH] = "";
+    const std::string source = GetEnvironmentVariableA("QT_LAUNCHER", other, sizeof other) > 0
+                                   ? buildFolder() + other
+                                   : fromUnixPath(QUARNEL_EXE);
+    if (!CopyFileA(source.c_str(), exe.c_str(), FALSE)) {
         ADD_FAILURE() << "cannot copy the launcher to " << exe << ": " << GetLastError();
     }
 }
@@ -175,7 +181,7 @@ LaunchResult RunningLaunch::finish(unsigned long timeoutMs)
 }
 
 RunningLaunch Product::launch(const std::string& commandLine, const std::string& workingDir, const std::string& tag,
-                              bool suspended, const char* desktop) const
+                              bool suspended, const char* desktop, bool withOutput) const
 {
     const std::string outPath = folder_ + "~stdout" + tag, errPath = folder_ + "~stderr" + tag;
     HANDLE out = inheritableFile(outPath);
@@ -184,9 +190,11 @@ RunningLaunch Product::launch(const std::string& commandLine, const std::string&
     STARTUPINFOA si{};
     si.cb = sizeof si;
     si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    si.hStdOutput = out;
-    si.hStdError = err;
+    // Without output, as the desktop starts a window program: no standard
+    // handles at all.
+    si.hStdInput = withOutput ? GetStdHandle(STD_INPUT_HANDLE) : nullptr;
+    si.hStdOutput = withOutput ? out : nullptr;
+    si.hStdError = withOutput ? err : nullptr;
     std::string desktopName = desktop != nullptr ? desktop : "";
     si.lpDesktop = desktop != nullptr ? desktopName.data() : nullptr;
     PROCESS_INFORMATION pi{};
@@ -230,6 +238,11 @@ LaunchResult Product::start(const std::string& arguments) const { return run(com
 RunningLaunch Product::spawn(const std::string& arguments, const std::string& tag, bool suspended) const
 {
     return launch(commandLine(arguments), "", tag, suspended, nullptr);
+}
+
+RunningLaunch Product::spawnWithoutOutput(const std::string& arguments, const char* desktop) const
+{
+    return launch(commandLine(arguments), "", "", false, desktop, false);
 }
 
 std::string Product::installJvm(const std::string& runtimeFolder, const std::string& script,

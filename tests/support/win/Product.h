@@ -49,7 +49,8 @@ private:
 
 class Product {
 public:
-    // A fresh folder C:\qt\<name>\ holding the launcher as `exeName`.
+    // A fresh folder C:\qt\<name>\ holding the launcher as `exeName` (the
+    // build's executable QT_LAUNCHER names when that is set).
     explicit Product(const std::string& name, const std::string& exeName = "app.exe");
 
     const std::string& folder() const { return folder_; }      // ends in a backslash
@@ -81,6 +82,8 @@ public:
     // resumed. Launches running at the same time need tags of their own:
     // they name the files their output goes to.
     RunningLaunch spawn(const std::string& arguments = "", const std::string& tag = "", bool suspended = false) const;
+    // The usual start as the desktop makes it: no standard handles at all.
+    RunningLaunch spawnWithoutOutput(const std::string& arguments = "", const char* desktop = nullptr) const;
 
     // Puts the test-double JVM into `runtimeFolder` (relative to the product,
     // ending in a backslash) as its bin\client\jvm.dll, scripted by
@@ -93,7 +96,7 @@ public:
 private:
     std::string absolute(const std::string& path) const;
     RunningLaunch launch(const std::string& commandLine, const std::string& workingDir, const std::string& tag,
-                         bool suspended, const char* desktop) const;
+                         bool suspended, const char* desktop, bool withOutput = true) const;
 
     std::string folder_;
     std::string exeName_;
