@@ -103,7 +103,7 @@ bool makeFolder(const std::string& path) noexcept
 
 bool createNewFile(const std::string& path) noexcept
 {
-    const UniqueHandle file(
+    const UniqueFileHandle file(
         CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     return static_cast<bool>(file);
 }

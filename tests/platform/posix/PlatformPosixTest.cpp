@@ -7,6 +7,7 @@
 #include "platform/Profile.h"
 #include "platform/Thread.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -20,6 +21,7 @@
 #include <fcntl.h>
 #include <pthread.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -412,6 +414,72 @@ TEST(PlatformPosixMemory, CountsAllPhysicalMemory)
     const std::uint64_t page = static_cast<std::uint64_t>(::sysconf(_SC_PAGE_SIZE));
     EXPECT_LE(total, kilobytes * 1024);
     EXPECT_GT(total + page, kilobytes * 1024);
+}
+
+
+TEST_F(PlatformPosixFiles, TheCachesFilePrimitivesRaceSafely)
+{
+    // Created once: a second creator of the same name is refused.
+    EXPECT_TRUE(platform::createNewFile(path("record")));
+    EXPECT_FALSE(platform::createNewFile(path("record")));
+    struct stat status{};
+    ASSERT_EQ(::stat(path("record").c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0600u) << "private to the user";
+
+    // Of two renames to one name, only the first takes it; the second
+    // leaves both files as they were.
+    writeFile(path("a"), "first");
+    writeFile(path("b"), "second");
+    EXPECT_TRUE(platform::renameIfAbsent(path("a"), path("taken")));
+    EXPECT_FALSE(platform::renameIfAbsent(path("b"), path("taken")));
+    EXPECT_EQ(readFile(path("taken")), "first");
+    EXPECT_EQ(readFile(path("b")), "second");
+    EXPECT_TRUE(platform::replaceFile(path("b"), path("taken")));
+    EXPECT_EQ(readFile(path("taken")), "second");
+
+    // A stamp tells size, time and folder apart.
+    platform::FileStamp stamp;
+    ASSERT_TRUE(platform::fileStamp(path("taken"), stamp));
+    EXPECT_EQ(stamp.size, 6u);
+    EXPECT_FALSE(stamp.folder);
+    const platform::FileStamp before = stamp;
+    fs::last_write_time(path("taken"), fs::last_write_time(path("taken")) - std::chrono::seconds(5));
+    ASSERT_TRUE(platform::fileStamp(path("taken"), stamp));
+    EXPECT_NE(stamp.modified, before.modified);
+    ASSERT_TRUE(platform::fileStamp(folder_.string(), stamp));
+    EXPECT_TRUE(stamp.folder);
+    EXPECT_FALSE(platform::fileStamp(path("missing"), stamp));
+
+    // A read-only file goes too; a missing one is no failure.
+    ::chmod(path("taken").c_str(), 0400);
+    platform::removeFile(path("taken"));
+    EXPECT_FALSE(fs::exists(path("taken")));
+    platform::removeFile(path("taken"));
+
+    std::vector<std::string> names;
+    ASSERT_TRUE(platform::listFolder(folder_.string() + "/", names));
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, std::vector<std::string>{"record"});
+    EXPECT_FALSE(platform::listFolder(path("missing") + "/", names));
+    EXPECT_EQ(names, std::vector<std::string>{"record"}) << "left untouched on failure";
+
+    EXPECT_TRUE(platform::makeFolder(path("made")));
+    EXPECT_TRUE(platform::makeFolder(path("made"))) << "there already";
+    EXPECT_FALSE(platform::makeFolder(path("record"))) << "a file of that name";
+    EXPECT_FALSE(platform::makeFolder(path("no/parent")));
+}
+
+TEST(PlatformPosixProcess, AProcessThatHasEndedIsSeenToHaveEnded)
+{
+    EXPECT_FALSE(platform::awaitProcessEnd(platform::processId(), 50)) << "this one runs";
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::_exit(0);
+    }
+    // Ended but not yet collected: a zombie has ended too.
+    EXPECT_TRUE(platform::awaitProcessEnd(static_cast<std::uint32_t>(child), 10000));
+    ::waitpid(child, nullptr, 0);
+    EXPECT_TRUE(platform::awaitProcessEnd(static_cast<std::uint32_t>(child), 0)) << "gone altogether";
 }
 
 } // namespace
