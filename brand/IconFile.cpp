@@ -2,6 +2,8 @@
 
 #include "brand/LittleEndian.h"
 
+#include <algorithm>
+
 namespace brand {
 
 namespace {
@@ -135,6 +137,18 @@ bool parseIconFile(std::string_view file, std::vector<IconImage>& images, std::s
             return false;
         }
         found.push_back(icon);
+    }
+    // Images that share bytes are no icon file's (and many could make a small
+    // file take much memory once each is a resource of its own).
+    std::vector<std::string_view> byPlace(found.size());
+    std::transform(found.begin(), found.end(), byPlace.begin(), [](const IconImage& i) { return i.bytes; });
+    std::sort(byPlace.begin(), byPlace.end(),
+              [](std::string_view a, std::string_view b) { return a.data() < b.data(); });
+    for (std::size_t i = 1; i < byPlace.size(); ++i) {
+        if (byPlace[i - 1].data() + byPlace[i - 1].size() > byPlace[i].data()) {
+            error = "damaged icon file: two of its images overlap";
+            return false;
+        }
     }
     images.swap(found);
     return true;

@@ -18,9 +18,9 @@ struct IconImage {
     std::string_view bytes;      // the image, within the file's bytes
 };
 
-// Reads the directory and checks every image: within the file, and either a
-// PNG with its header or a bitmap whose header, colours and masks all lie
-// within its bytes. `images` point into `file`. On failure `images` is left
+// Reads the directory and checks every image: within the file, apart from
+// the others, and either a PNG with its header or a bitmap whose header,
+// colours and masks all lie within its bytes. `images` point into `file`. On failure `images` is left
 // untouched and `error` says which image is damaged and how.
 [[nodiscard]] bool parseIconFile(std::string_view file, std::vector<IconImage>& images, std::string& error);
 

@@ -149,10 +149,16 @@ bool readPeImage(std::string_view file, PeImage& image, std::string& error)
             (s.pointerToRawData < read.sizeOfHeaders || !fits(file.size(), s.pointerToRawData, s.sizeOfRawData))) {
             return fail(error, "a section's data lies outside the file or in its headers");
         }
+        if (s.sizeOfRawData % read.fileAlignment != 0 || s.pointerToRawData % read.fileAlignment != 0) {
+            return fail(error, "a section's data is not aligned");
+        }
         if (s.virtualAddress < nextAddress || s.virtualAddress % read.sectionAlignment != 0) {
             return fail(error, "its sections overlap or are out of order");
         }
         nextAddress = alignUp(std::uint64_t{s.virtualAddress} + extent(s), read.sectionAlignment);
+        if (nextAddress > 0x80000000u) { // no Windows loads more, and a new section could not follow
+            return fail(error, "its sections reach past 2 GiB");
+        }
         read.sections.push_back(s);
     }
 
@@ -219,7 +225,8 @@ bool replaceResources(std::string_view file, const PeImage& image, const Resourc
         padTo(result, image.fileAlignment);
         sections[r].virtualSize = static_cast<std::uint32_t>(resources.size());
         sections[r].sizeOfRawData = static_cast<std::uint32_t>(result.size() - keptEnd);
-        std::uint64_t nextAddress = alignUp(std::uint64_t{placement.address} + resources.size(), image.sectionAlignment);
+        std::uint64_t nextAddress =
+            alignUp(std::uint64_t{placement.address} + resources.size(), image.sectionAlignment);
         for (std::size_t i = r + 1; i < sections.size(); ++i) {
             const PeSection& old = image.sections[i];
             PeSection& moved = sections[i];
@@ -245,8 +252,10 @@ bool replaceResources(std::string_view file, const PeImage& image, const Resourc
         const std::size_t tableEnd = image.sectionTable + sections.size() * sectionHeaderSize;
         std::uint64_t firstData = image.sizeOfHeaders;
         for (const PeSection& s : sections) {
-            keptEnd = std::max<std::uint64_t>(keptEnd, s.pointerToRawData + std::uint64_t{s.sizeOfRawData});
-            firstData = s.sizeOfRawData != 0 ? std::min<std::uint64_t>(firstData, s.pointerToRawData) : firstData;
+            if (s.sizeOfRawData != 0) {
+                keptEnd = std::max<std::uint64_t>(keptEnd, s.pointerToRawData + std::uint64_t{s.sizeOfRawData});
+                firstData = std::min<std::uint64_t>(firstData, s.pointerToRawData);
+            }
         }
         if (tableEnd + sectionHeaderSize > firstData ||
             file.substr(tableEnd, sectionHeaderSize).find_first_not_of('\0') != std::string_view::npos) {
@@ -269,7 +278,8 @@ bool replaceResources(std::string_view file, const PeImage& image, const Resourc
     }
 
     const PeSection& last = sections.back();
-    const std::uint64_t sizeOfImage = alignUp(std::uint64_t{last.virtualAddress} + extent(last), image.sectionAlignment);
+    const std::uint64_t sizeOfImage =
+        alignUp(std::uint64_t{last.virtualAddress} + extent(last), image.sectionAlignment);
     // The linker's own count, changed by what the resources changed (its rule
     // for the count differs between linkers and between versions).
     std::int64_t initialized = std::int64_t{read32(file, image.optionalHeader + sizeOfInitializedDataField)} +

@@ -47,8 +47,9 @@ struct PeImage {
 
 // Reads and checks the headers of an executable image (not a DLL) that has
 // resources: every header, section and the resource directory within the
-// file, alignments powers of two, sections in ascending address order
-// without overlap. On failure `image` is left untouched and `error` says what
+// file, alignments powers of two, section data aligned to the file
+// alignment, sections in ascending address order without overlap and within
+// 2 GiB. On failure `image` is left untouched and `error` says what
 // is wrong ("not a Windows executable" when it is no PE image at all).
 [[nodiscard]] bool readPeImage(std::string_view file, PeImage& image, std::string& error);
 

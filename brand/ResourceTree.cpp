@@ -18,7 +18,8 @@ constexpr std::size_t dataEntrySize = 16;
 struct TreeReader {
     std::string_view bytes;
     std::uint32_t address;
-    std::set<std::uint32_t> visited; // directories and data entries seen
+    std::set<std::uint32_t> visited;                             // directories and data entries seen
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> blocks; // where each resource's data lies
     std::vector<Resource> resources;
     std::string error;
 
@@ -68,6 +69,22 @@ struct TreeReader {
         }
         resource.data.assign(bytes.substr(rva - address, size));
         resource.codePage = read32(bytes, at + 8);
+        if (size != 0) {
+            blocks.emplace_back(rva - address, size);
+        }
+        return true;
+    }
+
+    // Resources that share bytes would be copies of one another (and many
+    // could make a small file take much memory): no compiler writes them.
+    bool checkBlocksApart()
+    {
+        std::sort(blocks.begin(), blocks.end());
+        for (std::size_t i = 1; i < blocks.size(); ++i) {
+            if (std::uint64_t{blocks[i - 1].first} + blocks[i - 1].second > blocks[i].first) {
+                return fail("two resources share data");
+            }
+        }
         return true;
     }
 
@@ -84,17 +101,16 @@ struct TreeReader {
         if (!fits(bytes.size(), at + directorySize, count * entrySize)) {
             return fail("directory entries outside the section");
         }
-        std::vector<ResourceKey> keys;
+        std::set<ResourceKey> keys;
         for (std::size_t i = 0; i < count; ++i) {
             const std::size_t entry = at + directorySize + i * entrySize;
             ResourceKey key;
             if (!readKey(read32(bytes, entry), key)) {
                 return false;
             }
-            if (std::find(keys.begin(), keys.end(), key) != keys.end()) {
+            if (!keys.insert(key).second) {
                 return fail("two entries with one key");
             }
-            keys.push_back(key);
             const std::uint32_t target = read32(bytes, entry + 4);
             const bool leadsToDirectory = (target & highBit) != 0;
             if (leadsToDirectory != (level < 2)) {
@@ -159,9 +175,9 @@ void ResourceTree::removeType(std::uint16_t type)
 
 bool parseResourceTree(std::string_view bytes, std::uint32_t address, ResourceTree& tree, std::string& error)
 {
-    TreeReader reader{bytes, address, {}, {}, {}};
+    TreeReader reader{bytes, address, {}, {}, {}, {}};
     Resource path;
-    if (!reader.readDirectory(0, 0, path)) {
+    if (!reader.readDirectory(0, 0, path) || !reader.checkBlocksApart()) {
         error = reader.error;
         return false;
     }

@@ -57,8 +57,8 @@ struct ResourceTree {
 // Reads the directory that starts at `bytes`, which the image maps at
 // `address`. Data must lie within `bytes`. Refused: a tree that is not three
 // levels deep, a named language, two entries with one key in a directory, a
-// directory or data entry reached twice (it would make the tree a graph), and
-// anything outside `bytes`. On failure `tree` is left untouched and `error`
+// directory or data entry reached twice (it would make the tree a graph),
+// resources whose data overlap, and anything outside `bytes`. On failure `tree` is left untouched and `error`
 // says what is wrong.
 [[nodiscard]] bool parseResourceTree(std::string_view bytes, std::uint32_t address, ResourceTree& tree,
                                      std::string& error);
