@@ -4,7 +4,7 @@
 set -e
 packages="cmake ninja-build g++ googletest g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
           wine64 openjdk-17-jdk-headless locales xvfb clang libclang-rt-14-dev valgrind strace
-          python3-pefile osslsigncode"
+          python3-pefile osslsigncode openssl"
 missing=""
 for p in $packages; do
     dpkg-query -W -f='${Status}\n' "$p" 2>/dev/null | grep -q '^install ok installed' || missing="$missing $p"
