@@ -5,6 +5,8 @@
 #   dist/x86/quarnelw.exe       their window-subsystem twins, for desktop
 #   dist/x64/quarnelw.exe       programs: no console window
 #   dist/linux-x64/quarnel      Linux executable
+# with the branding tool beside them (dist/x64/quarnel-brand.exe,
+# dist/linux-x64/quarnel-brand),
 # and the parsers' fuzz targets in build/fuzz (clang, a tree of their own).
 set -e
 root=$(cd "$(dirname "$0")/.." && pwd)
