@@ -216,11 +216,13 @@ std::string serializeResourceTree(const ResourceTree& tree, std::uint32_t addres
         names.back().languages.push_back(r);
     }
 
-    // Layout: the root, the name directories, the language directories, the
-    // strings of the named keys, the data entries, the data.
-    std::size_t nameDirectory = directorySize + types.size() * entrySize;
-    std::size_t languageDirectory = nameDirectory + types.size() * directorySize + nameCount * entrySize;
-    std::string out(languageDirectory + nameCount * directorySize + sorted.size() * entrySize, '\0');
+    // Layout, as GNU windres lays it out: the root, then for each type its
+    // name directory followed by the language directories of its names;
+    // then the strings of the named keys, the data entries, the data.
+    std::size_t directory = directorySize + types.size() * entrySize; // where the next one goes
+    std::string out(directory + types.size() * directorySize + nameCount * (entrySize + directorySize) +
+                        sorted.size() * entrySize,
+                    '\0');
     std::string strings;
     auto keyField = [&](const ResourceKey& key) -> std::uint32_t {
         if (!key.named()) {
@@ -243,12 +245,16 @@ std::string serializeResourceTree(const ResourceTree& tree, std::uint32_t addres
     std::size_t namedTypes = 0;
     for (std::size_t t = 0; t < types.size(); ++t) {
         const TypeGroup& type = types[t];
+        const std::size_t nameDirectory = directory;
+        directory += directorySize + type.names.size() * entrySize;
         namedTypes += type.type->named() ? 1 : 0;
         write32(out, directorySize + t * entrySize, keyField(*type.type));
         write32(out, directorySize + t * entrySize + 4, static_cast<std::uint32_t>(nameDirectory) | highBit);
         std::size_t namedNames = 0;
         for (std::size_t n = 0; n < type.names.size(); ++n) {
             const NameGroup& name = type.names[n];
+            const std::size_t languageDirectory = directory;
+            directory += directorySize + name.languages.size() * entrySize;
             namedNames += name.name->named() ? 1 : 0;
             const std::size_t nameEntry = nameDirectory + directorySize + n * entrySize;
             write32(out, nameEntry, keyField(*name.name));
@@ -259,10 +265,8 @@ std::string serializeResourceTree(const ResourceTree& tree, std::uint32_t addres
                 write32(out, languageEntry, name.languages[l]->language);
                 languageEntries.push_back(languageEntry);
             }
-            languageDirectory += directorySize + name.languages.size() * entrySize;
         }
         writeCounts(nameDirectory, namedNames, type.names.size());
-        nameDirectory += directorySize + type.names.size() * entrySize;
     }
     writeCounts(0, namedTypes, types.size());
 

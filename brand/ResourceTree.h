@@ -64,9 +64,11 @@ struct ResourceTree {
                                      std::string& error);
 
 // The directory for an image that maps it at `address`, for a tree in which
-// no two resources share type, name and language: directories first,
-// then the names, the data entries and the data, each block of data aligned
-// to 8 bytes. The result's size is the section's virtual size.
+// no two resources share type, name and language: directories first (in the
+// order GNU windres writes them, so that the launcher's own resources come
+// out byte for byte as they went in), then the names, the data entries and
+// the data, each block of data aligned to 8 bytes. The result's size is the
+// section's virtual size.
 std::string serializeResourceTree(const ResourceTree& tree, std::uint32_t address);
 
 } // namespace brand

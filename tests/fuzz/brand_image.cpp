@@ -1,6 +1,6 @@
 // The image and resource readers on any bytes, and what the tool makes of an
 // image it accepts. A resource tree read back from what it was written to is
-// the same tree; an image given that tree as its new resource section is
+// the same tree, and writes the same bytes again; an image given that tree as its new resource section is
 // again a readable image with the same tree, a valid checksum and no byte
 // past its last section; an accepted launcher branded stays ours.
 
@@ -71,8 +71,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     brand::ResourceTree again;
-    FUZZ_CHECK(brand::parseResourceTree(brand::serializeResourceTree(tree, address), address, again, error));
+    const std::string written = brand::serializeResourceTree(tree, address);
+    FUZZ_CHECK(brand::parseResourceTree(written, address, again, error));
     FUZZ_CHECK(sameTree(tree, again));
+    FUZZ_CHECK(brand::serializeResourceTree(again, address) == written);
 
     const brand::ResourcePlacement placement = brand::placeResources(image);
     std::string rebuilt;

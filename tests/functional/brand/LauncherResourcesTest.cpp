@@ -81,4 +81,18 @@ TEST(LauncherResources, TheManifestKeepsEveryLineOfTheLaunchers)
     }
 }
 
+// Read and written back unchanged, the launchers' resources come out byte
+// for byte as they went in: whatever the loader finds in them (the string
+// table, the dialogs), it finds the same in a branded copy, where only the
+// resources that branding replaces differ.
+TEST(LauncherResources, OursComeOutAsTheyWentIn)
+{
+    for (const Launcher& launcher : ourLaunchers()) {
+        const brand::DataDirectory resources = launcher.image.directories[brand::directory::resources];
+        EXPECT_EQ(brand::serializeResourceTree(launcher.tree, resources.address),
+                  brand::resourceBytes(launcher.file, launcher.image).substr(0, resources.size))
+            << launcher.path;
+    }
+}
+
 } // namespace
