@@ -267,4 +267,28 @@ TEST(BrandedCopy, RunsAsTheLauncherDoes)
     }
 }
 
+TEST(BrandedCopy, TheWindowsToolRefusesAndLeavesNoFile)
+{
+    const std::vector<std::string> sources = ourExecutables("x64");
+    ASSERT_FALSE(sources.empty());
+    const std::string copy = brandedCopy(sources[0], "C:\\qt\\brand-refused");
+    const std::string bytes = readFile(copy);
+    // The copy itself under other spellings: case, a "." and a "..".
+    for (const char* target : {"C:\\qt\\brand-refused\\HELLO.EXE", "C:\\qt\\.\\brand-refused\\hello.exe",
+                               "C:\\qt\\brand-run\\..\\brand-refused\\Hello.exe"}) {
+        EXPECT_EQ(brand("\"" + copy + "\" \"" + target + "\""), 1u) << target;
+    }
+    EXPECT_EQ(brand("\"" + sources[0] + "\" C:\\qt\\brand-refused\\other.exe --icon \"" + copy + "\""), 1u);
+    EXPECT_EQ(brand("\"" + sources[0] + "\" C:\\qt\\brand-refused\\other.exe --file-version 1"), 2u);
+    EXPECT_EQ(readFile(copy), bytes);
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA("C:\\qt\\brand-refused\\*", &entry);
+    std::vector<std::string> names;
+    for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &entry)) {
+        names.push_back(entry.cFileName);
+    }
+    FindClose(search);
+    EXPECT_EQ(names, (std::vector<std::string>{".", "..", "hello.exe"}));
+}
+
 } // namespace
