@@ -77,19 +77,4 @@ TEST(Manifest, SettingsOfAnotherFormOrNoAssemblyAreRefused)
     }
 }
 
-TEST(Manifest, OptionNamesAreExact)
-{
-    ExecutionLevel level = ExecutionLevel::asInvoker;
-    EXPECT_TRUE(brand::parseExecutionLevel("requireAdministrator", level));
-    EXPECT_EQ(level, ExecutionLevel::requireAdministrator);
-    EXPECT_FALSE(brand::parseExecutionLevel("asinvoker", level));
-    EXPECT_EQ(level, ExecutionLevel::requireAdministrator);
-    DpiAwareness awareness = DpiAwareness::unaware;
-    EXPECT_TRUE(brand::parseDpiAwareness("permonitorv2", awareness));
-    EXPECT_EQ(awareness, DpiAwareness::perMonitorV2);
-    EXPECT_FALSE(brand::parseDpiAwareness("PerMonitorV2", awareness));
-    EXPECT_FALSE(brand::parseDpiAwareness("true", awareness));
-    EXPECT_EQ(awareness, DpiAwareness::perMonitorV2);
-}
-
 } // namespace

@@ -52,15 +52,6 @@ TEST(ResourceTree, ReadsBackWhatItWritesInTheLoadersOrder)
     }
 }
 
-TEST(ResourceTree, DataStartsOnEightByteBoundaries)
-{
-    const ResourceTree tree{{brandtest::resource(10, 1, "abc"), brandtest::resource(10, 2, "defgh")}};
-    const std::string bytes = brand::serializeResourceTree(tree, 0x3000);
-    for (const char* data : {"abc", "defgh"}) {
-        EXPECT_EQ(bytes.find(data) % 8, 0u) << data;
-    }
-}
-
 TEST(ResourceTree, EmptyTreeIsAnEmptyRoot)
 {
     ResourceTree read{{brandtest::resource(1, 1, "x")}};

@@ -191,14 +191,6 @@ class BrandedCopies(unittest.TestCase):
             only_product = self.branded(source, "p.exe", "--product-version", "3.0.0.1")
             self.assertEqual(version_strings(only_product)["FileVersion"], "3.0.0.1")
 
-    def test_each_level_and_awareness(self):
-        choices = [("asInvoker", "system", "true", "system"),
-                   ("highestAvailable", "permonitor", "true/pm", "permonitor"),
-                   ("requireAdministrator", "unaware", "false", "unaware")]
-        for level, dpi, aware, awareness in choices:
-            pe = self.branded(SOURCES[0], "c.exe", "--execution-level", level, "--dpi-aware", dpi)
-            self.check_manifest(pe, level, aware, awareness)
-
     def test_a_branded_copy_branded_again_is_the_same_as_branded_once(self):
         # Version and manifest are always written anew, the icon when one is given.
         for source in SOURCES:
