@@ -52,14 +52,24 @@ std::vector<std::string> ourExecutables(const char* arch)
     return found;
 }
 
-// Runs quarnel-brand.exe with the arguments; its exit code.
-DWORD brand(const std::string& arguments)
+// Text of the ANSI code page as UTF-16, as CreateProcessA passes it on.
+std::wstring wide(const std::string& text)
 {
-    std::string line = "\"" + buildFolder() + "quarnel-brand.exe\" " + arguments;
-    STARTUPINFOA si{};
+    std::wstring result(text.size(), L'\0');
+    result.resize(static_cast<std::size_t>(MultiByteToWideChar(
+        CP_ACP, 0, text.data(), static_cast<int>(text.size()), result.data(), static_cast<int>(result.size()))));
+    return result;
+}
+
+// Runs quarnel-brand.exe with the arguments; its exit code. UTF-16, so that
+// any name reaches it.
+DWORD brand(const std::wstring& arguments)
+{
+    std::wstring line = L"\"" + wide(buildFolder()) + L"quarnel-brand.exe\" " + arguments;
+    STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
         ADD_FAILURE() << "cannot start quarnel-brand: " << GetLastError();
         return 1;
     }
@@ -70,6 +80,8 @@ DWORD brand(const std::string& arguments)
     CloseHandle(pi.hThread);
     return code;
 }
+
+DWORD brand(const std::string& arguments) { return brand(wide(arguments)); }
 
 const char* const productOptions =
     "--file-version 1.2.3.4 --product-version 5.6.7.8 --product-name Hello --file-description \"Says hello\" "
@@ -289,6 +301,38 @@ TEST(BrandedCopy, TheWindowsToolRefusesAndLeavesNoFile)
     }
     FindClose(search);
     EXPECT_EQ(names, (std::vector<std::string>{".", "..", "hello.exe"}));
+}
+
+// A name and texts outside every ANSI code page: the tool names its files
+// through the wide calls, and its texts reach the version resource as the
+// characters they are.
+TEST(BrandedCopy, AnyNameAndAnyText)
+{
+    const std::vector<std::string> sources = ourExecutables("x64");
+    ASSERT_FALSE(sources.empty());
+    const std::wstring name = L"\u03A9mega \u2615.exe";
+    const std::wstring target = L"C:\\qt\\brand-unicode\\" + name;
+    // Removed by name: the scratch folders' cleanup reaches ANSI names only.
+    DeleteFileW(target.c_str());
+    removeTree("C:\\qt\\brand-unicode");
+    makeFolders("C:\\qt\\brand-unicode");
+    ASSERT_EQ(brand(L"\"" + wide(sources[0]) + L"\" \"" + target + L"\" --company \u0416\u4E2D"), 0u);
+    DWORD ignored = 0;
+    std::vector<char> block(GetFileVersionInfoSizeW(target.c_str(), &ignored));
+    ASSERT_FALSE(block.empty()) << GetLastError();
+    ASSERT_TRUE(GetFileVersionInfoW(target.c_str(), 0, static_cast<DWORD>(block.size()), block.data()));
+    const auto value = [&](const std::wstring& key) {
+        wchar_t* text = nullptr;
+        UINT length = 0;
+        const std::wstring path = L"\\StringFileInfo\\040904E4\\" + key;
+        return VerQueryValueW(block.data(), path.c_str(), reinterpret_cast<void**>(&text), &length)
+                   ? std::wstring(text)
+                   : L"<missing>";
+    };
+    EXPECT_TRUE(value(L"OriginalFilename") == name);
+    EXPECT_TRUE(value(L"ProductName") == L"\u03A9mega \u2615");
+    EXPECT_TRUE(value(L"CompanyName") == L"\u0416\u4E2D");
+    DeleteFileW(target.c_str());
 }
 
 } // namespace
