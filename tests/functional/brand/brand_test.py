@@ -60,8 +60,13 @@ def brand(*arguments):
     return run
 
 
+def read(path):
+    with open(path, "rb") as file:
+        return file.read()
+
+
 def icon_images(path):
-    data = open(path, "rb").read()
+    data = read(path)
     count = struct.unpack_from("<H", data, 4)[0]
     images = []
     for i in range(count):
@@ -211,7 +216,8 @@ class BadInput(unittest.TestCase):
     def path(self, name, data=None):
         path = os.path.join(self.folder, name)
         if data is not None:
-            open(path, "wb").write(data)
+            with open(path, "wb") as file:
+                file.write(data)
         return path
 
     def refused(self, arguments, message, existing):
@@ -224,14 +230,14 @@ class BadInput(unittest.TestCase):
         self.assertTrue(lines[0].startswith("quarnel-brand: "), lines[0])
         self.assertIn(message, lines[0])
         self.assertEqual(sorted(os.listdir(self.folder)), before)  # no target, no temporary file
-        self.assertEqual(open(existing, "rb").read(), b"kept")
+        self.assertEqual(read(existing), b"kept")
 
     def test_each_mistake_is_one_line_and_leaves_no_file(self):
         source = SOURCES[0]
-        launcher = open(source, "rb").read()
+        launcher = read(source)
         caption = "JRE Not Found".encode("utf-16-le")
         other_caption = launcher.replace(caption, "JRE Not Fount".encode("utf-16-le"), 1)
-        ico = open(ICON, "rb").read()
+        ico = read(ICON)
         target = self.path("out.exe")
         existing = self.path("existing.exe", b"kept")
         os.symlink(os.path.abspath(source), self.path("link.exe"))
@@ -258,7 +264,7 @@ class BadInput(unittest.TestCase):
         for arguments, message in cases:
             with self.subTest(arguments=[a[-40:] for a in arguments]):
                 self.refused(arguments, message, existing)
-        self.assertEqual(open(source, "rb").read(), launcher)
+        self.assertEqual(read(source), launcher)
 
 
 if __name__ == "__main__":
