@@ -3,6 +3,7 @@
 // icon extraction, the resource loader and the activation context read the
 // copies (the 32-bit ones as data files), and the 64-bit copy runs.
 
+#include "Desktop.h"
 #include "Folders.h"
 #include "Product.h"
 
@@ -277,6 +278,26 @@ TEST(BrandedCopy, RunsAsTheLauncherDoes)
         EXPECT_EQ(failed.err, "");
         EXPECT_EQ(failed.exitCode, -1);
     }
+}
+
+// The window twin branded still reports a failure from the desktop in its
+// box, titled with the product's name.
+TEST(BrandedCopy, TheWindowTwinShowsItsBox)
+{
+    if (!haveDisplay()) {
+        GTEST_SKIP() << "no display to show the box on";
+    }
+    const std::string copy = brandedCopy(dist + "x64\\quarnelw.exe", "C:\\qt\\brand-twin");
+    Product app("BrandedTwin", "Hello.exe");
+    ASSERT_TRUE(CopyFileA(copy.c_str(), app.exePath().c_str(), FALSE));
+    app.writeIni("[Java Runtime Environment]\nJRE Path=C:\\nowhere\n");
+    RunningLaunch launch = app.spawnWithoutOutput();
+    HWND box = nullptr;
+    waitFor([&] { return (box = findWindow(launch.processId(), "Hello")) != nullptr; }, 30000);
+    ASSERT_NE(box, nullptr) << "no box titled with the product's name";
+    EXPECT_EQ(windowText(GetDlgItem(box, 0xFFFF)), "Main class was not specified in INI file.");
+    SendMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+    EXPECT_EQ(launch.finish().exitCode, -1);
 }
 
 TEST(BrandedCopy, TheWindowsToolRefusesAndLeavesNoFile)
