@@ -89,7 +89,9 @@ def version_strings(pe):
 
 class BrandedCopies(unittest.TestCase):
     def setUp(self):
-        self.assertTrue(SOURCES, "no executable of ours in " + DIST)
+        # All four launchers, or a build that lost one would pass unseen.
+        self.assertEqual([os.path.relpath(p, DIST) for p in SOURCES],
+                         ["x64/quarnel.exe", "x64/quarnelw.exe", "x86/quarnel.exe", "x86/quarnelw.exe"])
         self.folder = tempfile.mkdtemp(prefix="brand-", dir=os.getcwd())
 
     def tearDown(self):
