@@ -10,22 +10,14 @@
 
 namespace {
 
+// The options' values, without their "option[n]=".
 std::vector<std::string> optionLines(const std::string& log)
 {
-    std::vector<std::string> found;
-    for (std::size_t start = 0; start < log.size();) {
-        std::size_t end = log.find('\n', start);
-        end = end == std::string::npos ? log.size() : end;
-        std::string line = log.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
-        }
-        if (line.compare(0, 7, "option[") == 0) {
-            found.push_back(line.substr(line.find("]=") + 2));
-        }
-        start = end + 1;
+    std::vector<std::string> options = logLines(log, "option[");
+    for (std::string& option : options) {
+        option.erase(0, option.find("]=") + 2);
     }
-    return found;
+    return options;
 }
 
 std::string header(const std::string& home, const std::string& keys)

@@ -17,24 +17,6 @@ std::string runtimeHeader(const std::string& home)
     return "[Java Runtime Environment]\nMain Class=com.example.App\nJRE Path=" + home + "\n";
 }
 
-std::vector<std::string> logLines(const std::string& log, const std::string& prefix)
-{
-    std::vector<std::string> found;
-    std::size_t start = 0;
-    while (start < log.size()) {
-        std::size_t end = log.find('\n', start);
-        if (end == std::string::npos) {
-            end = log.size();
-        }
-        const std::string line = log.substr(start, end - start);
-        if (line.compare(0, prefix.size(), prefix) == 0) {
-            found.push_back(line);
-        }
-        start = end + 1;
-    }
-    return found;
-}
-
 std::string createLine(const std::string& log)
 {
     const std::vector<std::string> lines = logLines(log, "CreateJavaVM version=");

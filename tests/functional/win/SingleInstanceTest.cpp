@@ -60,22 +60,6 @@ bool has(const std::string& log, const std::string& line) { return count(log, li
 // secondaryMain calls that never came).
 bool gaveUp(const std::string& log) { return log.find(" timed out\n") != std::string::npos; }
 
-// The texts of the log's lines that start with `prefix`, in order.
-std::vector<std::string> linesAfter(const std::string& log, const std::string& prefix)
-{
-    std::vector<std::string> texts;
-    std::size_t at = 0;
-    while (at < log.size()) {
-        const std::size_t end = log.find('\n', at);
-        const std::string line = log.substr(at, end - at);
-        if (line.compare(0, prefix.size(), prefix) == 0) {
-            texts.push_back(line.substr(prefix.size()));
-        }
-        at = end == std::string::npos ? log.size() : end + 1;
-    }
-    return texts;
-}
-
 // Waits (20 s at most) until the double has logged `line` `times` times.
 bool awaitLog(const SingleApp& java, const std::string& line, std::size_t times = 1)
 {
@@ -114,7 +98,7 @@ TEST(SingleInstance, FurtherStartHandsItsArgumentsToTheRunningOne)
 
     ASSERT_TRUE(awaitLog(java, "secondaryMain returned")) << java.log();
     const std::string log = java.log();
-    EXPECT_EQ(linesAfter(log, "secondaryMain "),
+    EXPECT_EQ(logValues(log, "secondaryMain "),
               (std::vector<std::string>{"argc=3", "arg[0]=C:\\docs\\a.txt", "arg[1]=two words", "arg[2]=-nosplash",
                                         "returned"}))
         << log;
@@ -189,7 +173,7 @@ TEST(SingleInstance, ArgumentAreaLimitsAndEmptyArguments)
         }
         ++delivered;
         ASSERT_TRUE(awaitLog(java, "secondaryMain returned", delivered)) << java.log();
-        std::vector<std::string> calls = linesAfter(java.log(), "secondaryMain ");
+        std::vector<std::string> calls = logValues(java.log(), "secondaryMain ");
         const std::vector<std::string> last(calls.end() - static_cast<std::ptrdiff_t>(row.received.size() + 1),
                                             calls.end() - 1);
         EXPECT_EQ(last, row.received) << row.arguments.size();
@@ -289,7 +273,7 @@ TEST(SingleInstance, StartsDuringJvmCreationAreHeldAndAnsweredOnceTheProgramRuns
         << r.out;
     EXPECT_EQ(r.exitCode, 0);
     const std::string log = java.log();
-    EXPECT_EQ(linesAfter(log, "secondaryMain arg[0]="), (std::vector<std::string>{"early", "later"})) << log;
+    EXPECT_EQ(logValues(log, "secondaryMain arg[0]="), (std::vector<std::string>{"early", "later"})) << log;
     EXPECT_LT(log.find("CreateJavaVM result=0\n"), log.find("secondaryMain argc=1\n")) << log;
     EXPECT_FALSE(gaveUp(log)) << log;
 }
@@ -403,10 +387,10 @@ TEST(SingleInstance, ThirtyStartsAtOnceAllArriveOnce)
     const std::string log = java.log();
     EXPECT_EQ(count(log, "secondaryMain argc=2"), std::size_t(starts)) << log;
     std::set<std::string> firsts, seconds;
-    for (const std::string& text : linesAfter(log, "secondaryMain arg[0]=")) {
+    for (const std::string& text : logValues(log, "secondaryMain arg[0]=")) {
         firsts.insert(text);
     }
-    for (const std::string& text : linesAfter(log, "secondaryMain arg[1]=")) {
+    for (const std::string& text : logValues(log, "secondaryMain arg[1]=")) {
         seconds.insert(text);
     }
     std::set<std::string> expectedFirsts, expectedSeconds;
@@ -430,8 +414,8 @@ TEST(SingleInstance, TwoStartsInQuickSuccessionBothCount)
         EXPECT_EQ(a.finish().exitCode, 0) << round;
         EXPECT_EQ(b.finish().exitCode, 0) << round;
         const std::string log = java.log();
-        const std::vector<std::string> mainGot = linesAfter(log, "main arg[0]=");
-        const std::vector<std::string> secondGot = linesAfter(log, "secondaryMain arg[0]=");
+        const std::vector<std::string> mainGot = logValues(log, "main arg[0]=");
+        const std::vector<std::string> secondGot = logValues(log, "secondaryMain arg[0]=");
         ASSERT_EQ(mainGot.size(), 1u) << log;
         ASSERT_EQ(secondGot.size(), 1u) << log;
         EXPECT_EQ(std::set<std::string>({mainGot[0], secondGot[0]}), std::set<std::string>({"a", "b"})) << log;

@@ -10,24 +10,6 @@
 
 namespace {
 
-std::vector<std::string> lines(const std::string& log, const std::string& prefix)
-{
-    std::vector<std::string> found;
-    for (std::size_t start = 0; start < log.size();) {
-        std::size_t end = log.find('\n', start);
-        end = end == std::string::npos ? log.size() : end;
-        std::string line = log.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
-        }
-        if (line.compare(0, prefix.size(), prefix) == 0) {
-            found.push_back(line.substr(prefix.size()));
-        }
-        start = end + 1;
-    }
-    return found;
-}
-
 // The names in a folder, "*" matching all.
 std::vector<std::string> namesIn(const std::string& pattern)
 {
@@ -111,7 +93,7 @@ TEST(StartupCache, EachReleaseFromThirteenRecordsThenUsesAClassArchive)
         EXPECT_EQ(r.out, "");
         EXPECT_EQ(r.err, "");
         EXPECT_EQ(r.exitCode, 0);
-        std::vector<std::string> options = lines(log, "option[");
+        std::vector<std::string> options = logValues(log, "option[");
         ASSERT_EQ(options.size(), 6u) << log;
         EXPECT_EQ(options[0], "0]=-Xshare:auto");
         EXPECT_EQ(options[1], "1]=" + quiet);
@@ -123,7 +105,7 @@ TEST(StartupCache, EachReleaseFromThirteenRecordsThenUsesAClassArchive)
         EXPECT_EQ(options[3], "3]=-Djava.class.path=lib\\app.jar");
         EXPECT_EQ(options[4], "4]=-Dsun.java.command=com.example.App one");
         EXPECT_EQ(options[5], "5]=exit (extraInfo set)");
-        EXPECT_EQ(lines(log, "class list "), std::vector<std::string>{"written"});
+        EXPECT_EQ(logValues(log, "class list "), std::vector<std::string>{"written"});
 
         const std::string archive = product.awaitArchive();
         ASSERT_FALSE(archive.empty());
@@ -135,12 +117,12 @@ TEST(StartupCache, EachReleaseFromThirteenRecordsThenUsesAClassArchive)
         r = product.start(log);
         EXPECT_EQ(r.err, "");
         EXPECT_EQ(r.exitCode, 0);
-        EXPECT_EQ(lines(log, "option["),
+        EXPECT_EQ(logValues(log, "option["),
                   (std::vector<std::string>{"0]=-Xshare:auto", "1]=" + quiet,
                                             "2]=-XX:SharedArchiveFile=" + product.cacheFolder() + archive,
                                             "3]=-Djava.class.path=lib\\app.jar",
                                             "4]=-Dsun.java.command=com.example.App one"}));
-        EXPECT_EQ(lines(log, "archive "), std::vector<std::string>{"mapped"});
+        EXPECT_EQ(logValues(log, "archive "), std::vector<std::string>{"mapped"});
     }
 }
 
@@ -152,14 +134,14 @@ TEST(StartupCache, NothingChangesBeforeThirteenOrWithoutTheKey)
     EXPECT_EQ(r.exitCode, 0);
     const std::vector<std::string> asToday{"0]=-Djava.class.path=lib\\app.jar",
                                            "1]=-Dsun.java.command=com.example.App one"};
-    EXPECT_EQ(lines(log, "option["), asToday);
+    EXPECT_EQ(logValues(log, "option["), asToday);
     EXPECT_FALSE(old.app.exists("local\\Quarnel"));
 
     const CacheProduct off("CacheOff", "17.0.2");
     for (const char* application : {"", "Startup Cache=Yes\n", "Startup Cache=1\n"}) {
         off.configure(application);
         off.start(log);
-        EXPECT_EQ(lines(log, "option["), asToday)
+        EXPECT_EQ(logValues(log, "option["), asToday)
             << application;
     }
     EXPECT_FALSE(off.app.exists("local\\Quarnel"));
@@ -172,7 +154,7 @@ TEST(StartupCache, SystemExitHandsTheRecordOnAndAStaleArchiveGoes)
     LaunchResult r = product.start(log);
     EXPECT_EQ(r.out, "hi\r\n");
     EXPECT_EQ(r.exitCode, 3);
-    EXPECT_EQ(lines(log, "exit hook "), std::vector<std::string>{"3"});
+    EXPECT_EQ(logValues(log, "exit hook "), std::vector<std::string>{"3"});
     const std::string first = product.awaitArchive();
     ASSERT_FALSE(first.empty());
 
@@ -181,7 +163,7 @@ TEST(StartupCache, SystemExitHandsTheRecordOnAndAStaleArchiveGoes)
     product.app.write("lib\\app.jar", "PK changed, and longer");
     r = product.start(log);
     EXPECT_EQ(r.exitCode, 3);
-    EXPECT_EQ(lines(log, "archive "), std::vector<std::string>{});
+    EXPECT_EQ(logValues(log, "archive "), std::vector<std::string>{});
     const std::string second = product.awaitArchive();
     ASSERT_FALSE(second.empty());
     EXPECT_NE(second, first);

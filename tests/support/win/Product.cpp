@@ -50,6 +50,33 @@ std::string buildFolder()
     return exe.substr(0, exe.find_last_of('\\') + 1);
 }
 
+std::vector<std::string> logLines(const std::string& log, const std::string& prefix)
+{
+    std::vector<std::string> found;
+    for (std::size_t start = 0; start < log.size();) {
+        std::size_t end = log.find('\n', start);
+        end = end == std::string::npos ? log.size() : end;
+        std::string line = log.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        if (line.compare(0, prefix.size(), prefix) == 0) {
+            found.push_back(std::move(line));
+        }
+        start = end + 1;
+    }
+    return found;
+}
+
+std::vector<std::string> logValues(const std::string& log, const std::string& prefix)
+{
+    std::vector<std::string> values = logLines(log, prefix);
+    for (std::string& value : values) {
+        value.erase(0, prefix.size());
+    }
+    return values;
+}
+
 Product::Product(const std::string& name, const std::string& exeName)
     : folder_("C:\\qt\\" + name + "\\"), exeName_(exeName)
 {

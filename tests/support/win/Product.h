@@ -6,6 +6,7 @@
 #include "Folders.h"
 
 #include <string>
+#include <vector>
 
 struct LaunchResult {
     std::string out;   // bytes on standard output
@@ -135,3 +136,8 @@ private:
 
 // Folder of the built launcher and test libraries (ends in a backslash).
 std::string buildFolder();
+
+// The lines of a test-double log that start with `prefix`, whole; and the
+// same lines without the prefix.
+std::vector<std::string> logLines(const std::string& log, const std::string& prefix);
+std::vector<std::string> logValues(const std::string& log, const std::string& prefix);
