@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace platform {
@@ -77,6 +78,12 @@ struct FileStamp {
 // The absolute path with every link, "." and ".." resolved (realpath). On
 // failure `resolved` is left untouched.
 [[nodiscard]] bool canonicalPath(const std::string& path, std::string& resolved) noexcept;
+// Writes the bytes into a new file beside `path`, flushed to the disk, and
+// only then gives it that name: `path` is whole or as it was, and a failure
+// leaves nothing new beside it. A file that had the name keeps its
+// permissions; a new one gets `newFileMode` less the umask.
+[[nodiscard]] bool writeWholeFileReplacing(const std::string& path, std::string_view bytes,
+                                           unsigned newFileMode) noexcept;
 #endif
 
 } // namespace platform

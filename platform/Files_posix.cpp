@@ -26,6 +26,23 @@ struct DirectoryTraits {
     }
 };
 
+
+bool writeAll(int file, std::string_view bytes) noexcept
+{
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(file, bytes.data(), bytes.size());
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            errno = written == 0 ? EIO : errno;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
 } // namespace
 
 // lstat, not stat: what counts is that the folder has an entry of that name,
@@ -181,6 +198,35 @@ bool createNewFile(const std::string& path) noexcept
 bool replaceFile(const std::string& from, const std::string& to) noexcept
 {
     return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+bool writeWholeFileReplacing(const std::string& path, std::string_view bytes, unsigned newFileMode) noexcept
+{
+    struct stat status;
+    const bool existed = ::stat(path.c_str(), &status) == 0;
+    const mode_t mode = existed ? (status.st_mode & 07777) : static_cast<mode_t>(newFileMode);
+
+    // O_EXCL never takes over a name that something else holds, nor follows
+    // a link planted under it.
+    std::string temporary;
+    UniqueFileHandle file;
+    for (unsigned attempt = 0; !file; ++attempt) {
+        temporary = path + ".~" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
+        file.reset(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode));
+        if (!file && (errno != EEXIST || attempt == 100)) {
+            return false;
+        }
+    }
+    // fchmod ignores the umask: a file that existed keeps exactly its
+    // permissions. Flushed before the rename, so that a crash cannot leave
+    // the name on a file whose data never reached the disk.
+    const bool written = writeAll(file.get(), bytes) && (!existed || ::fchmod(file.get(), mode) == 0) &&
+                         ::fsync(file.get()) == 0 && ::close(file.take()) == 0;
+    if (!written || !replaceFile(temporary, path)) {
+        removeFile(temporary);
+        return false;
+    }
+    return true;
 }
 
 bool renameIfAbsent(const std::string& from, const std::string& to) noexcept

@@ -1,7 +1,6 @@
 #include "platform/Profile.h"
 
 #include "platform/Files.h"
-#include "platform/Handles.h"
 #include "text/IniText.h"
 
 #include <cerrno>
@@ -9,32 +8,14 @@
 #include <cstdlib>
 #include <cstring>
 #include <utility>
-#include <fcntl.h>
 #include <pthread.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace platform {
 namespace {
 
 // Far above any real configuration, far below what would exhaust memory.
 constexpr std::size_t maximumProfileSize = 16 * 1024 * 1024;
-
-bool writeAll(int file, const std::string& text)
-{
-    std::size_t written = 0;
-    while (written < text.size()) {
-        const ssize_t count = ::write(file, text.data() + written, text.size() - written);
-        if (count < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        written += static_cast<std::size_t>(count);
-    }
-    return true;
-}
 
 // The file a link points to, so that replacing it keeps the link; the path
 // itself when it is no link or cannot be resolved.
@@ -46,39 +27,6 @@ std::string replacementTarget(const std::string& path)
         return resolved;
     }
     return path;
-}
-
-// Writes `text` into a new file beside `path` and renames it over `path`, so
-// that a crash leaves either the old file or the new one, never a mixture.
-// The new file keeps the old one's permissions.
-bool writeWhole(const std::string& path, const std::string& text)
-{
-    struct stat status;
-    const bool existed = ::stat(path.c_str(), &status) == 0;
-    const mode_t mode = existed ? (status.st_mode & 07777) : 0666;
-
-    std::string temporary;
-    UniqueFileHandle file;
-    for (unsigned attempt = 0; !file; ++attempt) {
-        temporary = path + ".~" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
-        file.reset(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode));
-        if (!file && (errno != EEXIST || attempt == 100)) {
-            return false;
-        }
-    }
-    bool succeeded = writeAll(file.get(), text) && (!existed || ::fchmod(file.get(), mode) == 0) &&
-                     ::fsync(file.get()) == 0;
-    if (succeeded) {
-        const int descriptor = file.take();
-        succeeded = ::close(descriptor) == 0 && ::rename(temporary.c_str(), path.c_str()) == 0;
-    }
-    if (!succeeded) {
-        const int saved = errno;
-        file.reset();
-        ::unlink(temporary.c_str());
-        errno = saved;
-    }
-    return succeeded;
 }
 
 // The one configuration file held while holding is on, with what a read of
@@ -173,7 +121,8 @@ bool writeProfileString(const std::string& file, const char* section, const char
         return false;
     }
     const std::string written = text::iniAssign(text, section, key, value);
-    if (!writeWhole(target, written)) {
+    // A new configuration file is readable by all, as the editors make one.
+    if (!writeWholeFileReplacing(target, written, 0666)) {
         return false;
     }
     noteWritten(file, written);

@@ -26,8 +26,9 @@ bool sameFile(const std::string& first, const std::string& second) noexcept;
 
 // Writes the bytes to a new file beside `path` and only then gives it that
 // name, replacing a file that has it: `path` is whole or as it was, and a
-// failure leaves nothing new beside it. The new file gets every permission
-// the umask leaves, as a copy made by cp would.
+// failure leaves nothing new beside it. On POSIX, as cp does, a file that
+// had the name keeps its permissions, and a new one gets every permission
+// the umask leaves.
 [[nodiscard]] bool writeWholeFile(const std::string& path, std::string_view bytes) noexcept;
 
 } // namespace platform
