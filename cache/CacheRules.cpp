@@ -1,6 +1,7 @@
 #include "cache/CacheRules.h"
 
 #include "text/Decimal.h"
+#include "text/Hash.h"
 
 namespace cache {
 namespace {
@@ -74,29 +75,12 @@ const char* optionManagingSharing(const std::vector<std::string>& options) noexc
     return nullptr;
 }
 
-std::uint64_t hashText(std::string_view text, std::uint64_t seed) noexcept
-{
-    std::uint64_t hash = seed;
-    for (const char c : text) {
-        hash ^= static_cast<unsigned char>(c);
-        hash *= 1099511628211ull;
-    }
-    return hash;
-}
-
-void appendHex(std::string& text, std::uint64_t value)
-{
-    for (int shift = 60; shift >= 0; shift -= 4) {
-        text += "0123456789abcdef"[(value >> shift) & 15];
-    }
-}
-
 std::string stemFor(std::uint64_t app, std::uint64_t key)
 {
     std::string stem;
-    appendHex(stem, app);
+    text::appendHex(stem, app);
     stem += '-';
-    appendHex(stem, key);
+    text::appendHex(stem, key);
     return stem;
 }
 

@@ -27,12 +27,6 @@ int featureRelease(std::string_view javaVersion) noexcept;
 // off, so that the launcher keeps out of it; null when none does.
 const char* optionManagingSharing(const std::vector<std::string>& options) noexcept;
 
-// A 64-bit FNV-1a hash, continued from `seed`.
-inline constexpr std::uint64_t hashSeed = 14695981039346656037ull;
-std::uint64_t hashText(std::string_view text, std::uint64_t seed = hashSeed) noexcept;
-// 16 lower-case hexadecimal digits.
-void appendHex(std::string& text, std::uint64_t value);
-
 // The files of one application and one key all start with its stem
 // "<app>-<key>", both 16 hexadecimal digits: <app> hashes the launcher's
 // path, <key> everything the archive depends on.

@@ -11,6 +11,7 @@
 #include "platform/Process.h"
 #include "platform/Thread.h"
 #include "text/Decimal.h"
+#include "text/Hash.h"
 
 #include <atomic>
 
@@ -96,7 +97,7 @@ bool keyOf(const JavaLauncher& launcher, const std::string& release, std::uint64
         }
         start = end + 1;
     }
-    key = hashText(facts, hashText(release));
+    key = text::hashText(facts, text::hashText(release));
     return !folder;
 }
 
@@ -131,7 +132,7 @@ const char* planCache(JavaLauncher& launcher) noexcept
     if (!platform::moduleFileName(module) || cache.folder.empty()) {
         return "no cache folder can be made";
     }
-    cache.stem = stemFor(hashText(module), key);
+    cache.stem = stemFor(text::hashText(module), key);
     return nullptr;
 }
 

@@ -1,6 +1,7 @@
 #include "instance/HandOverFrame.h"
 
 #include "instance/InstanceBlock.h"
+#include "text/Hash.h"
 
 #include <cstdint>
 
@@ -23,16 +24,8 @@ std::uint32_t lengthAt(std::string_view bytes, std::size_t at) noexcept
 
 std::string instanceSocketName(std::string_view modulePath)
 {
-    std::uint64_t hash = 0xCBF29CE484222325ull;
-    for (const char byte : modulePath) {
-        hash ^= static_cast<unsigned char>(byte);
-        hash *= 0x100000001B3ull;
-    }
-    static constexpr char digits[] = "0123456789abcdef";
     std::string name = "quarnel-";
-    for (int shift = 60; shift >= 0; shift -= 4) {
-        name += digits[(hash >> shift) & 0xF];
-    }
+    text::appendHex(name, text::hashText(modulePath));
     return name;
 }
 

@@ -6,6 +6,7 @@
 
 #include "cache/CacheRules.h"
 #include "text/Decimal.h"
+#include "text/Hash.h"
 
 #include "FuzzInput.h"
 
@@ -17,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view value = input.field();
 
     // A stem of this run's own, or the start of the name when that fits one.
-    std::string stem = cache::stemFor(cache::hashText(seed), seed.size());
+    std::string stem = cache::stemFor(text::hashText(seed), seed.size());
     if (name.size() >= cache::stemLength && (seed.size() & 1) != 0) {
         stem = std::string(name.substr(0, cache::stemLength));
     }
