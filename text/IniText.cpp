@@ -1,6 +1,7 @@
 #include "text/IniText.h"
 
 #include "text/AnsiText.h"
+#include "text/Utf8.h"
 
 #include <utility>
 
@@ -95,18 +96,6 @@ std::string utf8FromUtf16(std::string_view bytes, Utf16 order)
     return text;
 }
 
-// Bytes of the UTF-8 sequence a byte leads; 0 for one that leads none.
-std::size_t sequenceLength(unsigned char lead) noexcept
-{
-    if (lead < 0x80) {
-        return 1;
-    }
-    if (lead < 0xC2 || lead >= 0xF5) {
-        return 0;
-    }
-    return lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-}
-
 // The UTF-8 bytes as UTF-16 in `order`, a malformed sequence as U+FFFD.
 std::string utf16FromUtf8(std::string_view text, Utf16 order)
 {
@@ -117,18 +106,8 @@ std::string utf16FromUtf8(std::string_view text, Utf16 order)
         bytes += order == Utf16::littleEndian ? high : low;
     };
     for (std::size_t i = 0; i < text.size();) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        const std::size_t length = sequenceLength(lead);
-        char32_t c = length == 1 ? lead : length == 2 ? (lead & 0x1F) : length == 3 ? (lead & 0x0F) : (lead & 0x07);
-        bool valid = length > 0 && i + length <= text.size();
-        for (std::size_t k = 1; valid && k < length; ++k) {
-            const auto trail = static_cast<unsigned char>(text[i + k]);
-            valid = (trail & 0xC0) == 0x80;
-            c = c << 6 | (trail & 0x3F);
-        }
-        valid = valid && !(length == 3 && (c < 0x800 || (c >= 0xD800 && c < 0xE000))) &&
-                !(length == 4 && (c < 0x10000 || c > 0x10FFFF));
-        if (!valid) {
+        char32_t c = 0;
+        if (!nextCodePoint(text, i, c)) {
             put(0xFFFD);
             ++i;
             continue;
@@ -139,7 +118,6 @@ std::string utf16FromUtf8(std::string_view text, Utf16 order)
         } else {
             put(c);
         }
-        i += length;
     }
     return bytes;
 }
