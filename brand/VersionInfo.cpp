@@ -42,12 +42,9 @@ struct Node {
         bytes += node.bytes;
     }
 
-    // False when the length does not fit its 16 bits (it is cut then).
-    [[nodiscard]] bool finish()
-    {
-        write16(bytes, 0, static_cast<std::uint16_t>(bytes.size()));
-        return bytes.size() <= 0xFFFF;
-    }
+    // Every node lies within the root: when the root's length fits its 16
+    // bits, so does each node's.
+    void finish() { write16(bytes, 0, static_cast<std::uint16_t>(bytes.size())); }
 };
 
 std::uint32_t high(const FileVersion& v) { return static_cast<std::uint32_t>(v.parts[0]) << 16 | v.parts[1]; }
@@ -106,7 +103,6 @@ bool versionResource(const VersionInfo& info, std::string& resource, std::string
     append32(fixed, 0); // no file date
     append32(fixed, 0);
 
-    bool fitted = true;
     Node table(u"040904E4", textValue);
     for (const auto& [key, text] : info.strings) {
         Node string(key, textValue);
@@ -116,30 +112,30 @@ bool versionResource(const VersionInfo& info, std::string& resource, std::string
         }
         append16(value, 0);
         string.value(value, static_cast<std::uint16_t>(text.size() + 1));
-        fitted = string.finish() && fitted;
+        string.finish();
         table.child(string);
     }
-    fitted = table.finish() && fitted;
+    table.finish();
     Node strings(u"StringFileInfo", textValue);
     strings.child(table);
-    fitted = strings.finish() && fitted;
+    strings.finish();
 
     Node translation(u"Translation", binaryValue);
     std::string languageAndCodePage;
     append16(languageAndCodePage, englishUnitedStates);
     append16(languageAndCodePage, 1252);
     translation.value(languageAndCodePage, 4);
-    fitted = translation.finish() && fitted;
+    translation.finish();
     Node variables(u"VarFileInfo", textValue);
     variables.child(translation);
-    fitted = variables.finish() && fitted;
+    variables.finish();
 
     Node root(u"VS_VERSION_INFO", binaryValue);
     root.value(fixed, static_cast<std::uint16_t>(fixed.size()));
     root.child(strings);
     root.child(variables);
-    fitted = root.finish() && fitted;
-    if (!fitted) {
+    root.finish();
+    if (root.bytes.size() > 0xFFFF) {
         error = "the version texts are too long: the version resource would take " +
                 std::to_string(root.bytes.size()) + " bytes, and its length fields hold at most 65535";
         return false;
