@@ -2,6 +2,7 @@
 
 #include "platform/Handles.h"
 #include "platform/UniqueResource.h"
+#include "text/Decimal.h"
 
 #include <cerrno>
 #include <climits>
@@ -211,7 +212,10 @@ bool writeWholeFileReplacing(const std::string& path, std::string_view bytes, un
     std::string temporary;
     UniqueFileHandle file;
     for (unsigned attempt = 0; !file; ++attempt) {
-        temporary = path + ".~" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
+        temporary = path + ".~";
+        text::appendDecimal(temporary, static_cast<std::uint64_t>(::getpid()));
+        temporary += '-';
+        text::appendDecimal(temporary, attempt);
         file.reset(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode));
         if (!file && (errno != EEXIST || attempt == 100)) {
             return false;

@@ -3,6 +3,7 @@
 #include "platform/Files.h"
 #include "platform/Thread.h"
 #include "text/AnsiText.h"
+#include "text/Decimal.h"
 
 #include <algorithm>
 #include <atomic>
@@ -106,8 +107,11 @@ bool reapWithin(pid_t child, std::uint64_t milliseconds, int& status) noexcept
 // A process that has ended and waits for its parent to collect it.
 bool isZombie(std::uint32_t id) noexcept
 {
+    std::string path = "/proc/";
+    text::appendDecimal(path, id);
+    path += "/stat";
     std::string stat;
-    if (!readFile("/proc/" + std::to_string(id) + "/stat", 512, Beyond::cut, stat)) {
+    if (!readFile(path, 512, Beyond::cut, stat)) {
         return false;
     }
     // "pid (name) S ...": the name may hold anything, the state follows its
