@@ -82,11 +82,13 @@ struct Arrivals {
     std::mutex lock;
     std::vector<std::uint64_t> order;
     std::atomic<int> gotVm{0};
+    std::atomic<int> atGate{0}; // users about to wait for their turn
 
     // The body of an ordinary user: in when its turn comes, out at once.
     std::function<void(User&)> visit()
     {
         return [this](User& user) {
+            ++atGate;
             if (JavaVM* vm = user.gate->awaitTurn(user.ticket)) {
                 {
                     std::lock_guard<std::mutex> held(lock);
@@ -114,6 +116,8 @@ TEST(JvmGate, EarlyUsersWaitForTheProgramAndGetInInArrivalOrder)
         for (int i = 0; i < 6; ++i) {
             users.start(arrivals.visit());
         }
+        // Every user at the gate, then a while for one to slip through.
+        EXPECT_TRUE(eventually([&] { return arrivals.atGate.load() == 6; }));
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
         EXPECT_TRUE(arrivals.seen().empty()) << "nobody may call into Java before main starts";
         gate.open(someVm);
@@ -208,12 +212,18 @@ TEST(JvmGate, TeardownOutwaitsEveryoneButAUserFrozenInsideJava)
     Arrivals arrivals;
     users.start(arrivals.visit());
 
+    ASSERT_TRUE(eventually([&] { return arrivals.atGate.load() == 1; }));
+
     std::atomic<bool> drained{false};
+    std::atomic<bool> tearingDown{false};
     std::thread teardown([&] {
+        tearingDown = true;
         gate.close();
         gate.drain();
         drained = true;
     });
+    // The teardown under way, then a while for it to finish too early.
+    EXPECT_TRUE(eventually([&] { return tearingDown.load(); }));
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     EXPECT_FALSE(drained) << "teardown must wait for the threads outside Java";
     release = true; // the leaving one goes; the frozen one stays inside
