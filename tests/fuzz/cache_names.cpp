@@ -29,40 +29,33 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     case cache::Entry::archive:
         written += '-';
         text::appendDecimal(written, number);
-        if (name != written + ".jsa") {
-            std::fprintf(stderr, "archive %.*s is not %s.jsa\n", static_cast<int>(name.size()), name.data(),
-                         written.c_str());
-            std::abort();
-        }
+        FUZZ_CHECK(name == written + ".jsa");
         break;
     case cache::Entry::owned:
         written += '.';
         text::appendDecimal(written, number);
-        if (number > 0xffffffffu || name.substr(0, written.size() + 1) != written + "." ||
-            name.size() <= written.size() + 1) {
-            std::fprintf(stderr, "owned name does not start with %s.\n", written.c_str());
-            std::abort();
-        }
+        FUZZ_CHECK(number <= 0xffffffffu && name.substr(0, written.size() + 1) == written + "." &&
+                   name.size() > written.size() + 1);
         break;
     case cache::Entry::foreign:
-        if (name.substr(0, 17) == std::string_view(stem).substr(0, 17) && stem.size() == cache::stemLength) {
-            std::abort(); // the application's own prefix
-        }
+        // Not a file of this application's.
+        FUZZ_CHECK(name.substr(0, 17) != std::string_view(stem).substr(0, 17) || stem.size() != cache::stemLength);
         break;
     default:
-        if (name.substr(0, 17) != std::string_view(stem).substr(0, 17)) {
-            std::abort(); // another application's file taken for this one's
-        }
+        // Never another application's file taken for this one's.
+        FUZZ_CHECK(name.substr(0, 17) == std::string_view(stem).substr(0, 17));
         break;
     }
 
     cache::Job job;
     if (cache::parseJob(value, job)) {
         cache::Job again;
-        if (!cache::parseJob(cache::jobValue(job), again) || again.create != job.create ||
-            again.process != job.process || again.jvmPath != job.jvmPath || job.jvmPath.empty()) {
-            std::abort();
-        }
+        FUZZ_CHECK(cache::parseJob(cache::jobValue(job), again) && again.create == job.create &&
+                   again.process == job.process && again.jvmPath == job.jvmPath && !job.jvmPath.empty());
     }
-    return cache::featureRelease(value) < 0 ? 1 : 0;
+    // A release is never negative, and a text without a digit has none.
+    const int release = cache::featureRelease(value);
+    FUZZ_CHECK(release >= 0);
+    FUZZ_CHECK(release == 0 || value.find_first_of("0123456789") != std::string_view::npos);
+    return 0;
 }
