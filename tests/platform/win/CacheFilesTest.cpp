@@ -15,15 +15,6 @@ namespace {
 
 const std::string folder = "C:\\qt\\CacheFiles\\";
 
-void writeFile(const std::string& path, const std::string& text)
-{
-    const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    DWORD written = 0;
-    WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-    CloseHandle(file);
-}
-
 std::uint64_t sizeOf(const std::string& path)
 {
     platform::FileStamp stamp;

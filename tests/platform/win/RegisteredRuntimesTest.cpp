@@ -51,28 +51,18 @@ protected:
         const std::string home = scratch + name + "\\";
         makeFolders(home.substr(0, home.size() - 1));
         for (const std::string& file : files) {
-            write(home + file, "");
+            writeFile(home + file, "");
         }
         if (!release.empty()) {
-            write(home + "release", "IMPLEMENTOR=\"Test\"\r\nJAVA_VERSION=\"" + release + "\"\r\n");
+            writeFile(home + "release", "IMPLEMENTOR=\"Test\"\r\nJAVA_VERSION=\"" + release + "\"\r\n");
         }
         return home;
     }
 
-    static void write(const std::string& path, const std::string& text)
-    {
-        makeFolders(path.substr(0, path.find_last_of('\\')));
-        HANDLE file =
-            CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-        ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
-        DWORD written = 0;
-        WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-        CloseHandle(file);
-    }
 
     std::unique_ptr<JavaLauncher> configured(const std::string& lines = "")
     {
-        write(ini, "[Java Runtime Environment]\nMain Class=App\n" + lines);
+        writeFile(ini, "[Java Runtime Environment]\nMain Class=App\n" + lines);
         auto launcher = std::make_unique<JavaLauncher>();
         EXPECT_TRUE(readConfiguration(*launcher));
         return launcher;

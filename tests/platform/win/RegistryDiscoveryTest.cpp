@@ -11,6 +11,7 @@
 #include "text/AnsiText.h"
 
 #include "Product.h"
+#include "RuntimeKeys.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -26,22 +27,6 @@ const std::string client = "bin\\client\\jvm.dll";
 const std::string server = "bin\\server\\jvm.dll";
 const std::string marker = "bin\\java.dll";
 
-void writeFile(const std::string& path, const std::string& text)
-{
-    makeFolders(path.substr(0, path.find_last_of('\\')));
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
-    DWORD written = 0;
-    WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-    CloseHandle(file);
-}
-
-void clearJavaSoftKeys()
-{
-    RegDeleteTreeA(HKEY_LOCAL_MACHINE, "Software\\JavaSoft\\Java Development Kit");
-    RegDeleteTreeA(HKEY_LOCAL_MACHINE, "Software\\JavaSoft\\Java Runtime Environment");
-}
-
 // A subkey of `keyPath` named `version` with a "JavaHome" value of `type`
 // holding exactly `data`.
 void registerRaw(const char* keyPath, const std::string& version, DWORD type, const std::string& data)
@@ -55,11 +40,6 @@ void registerRaw(const char* keyPath, const std::string& version, DWORD type, co
                              static_cast<DWORD>(data.size())),
               ERROR_SUCCESS);
     RegCloseKey(key);
-}
-
-void registerHome(const char* keyPath, const std::string& version, const std::string& javaHome)
-{
-    registerRaw(keyPath, version, REG_SZ, std::string(javaHome.c_str(), javaHome.size() + 1));
 }
 
 // A subkey without any "JavaHome".
@@ -116,14 +96,14 @@ class Discovery : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        clearJavaSoftKeys();
+        clearRuntimeKeys();
         removeTree(scratch.substr(0, scratch.size() - 1));
         makeFolders(scratch.substr(0, scratch.size() - 1));
         ASSERT_TRUE(getIniPath(ini));
     }
     void TearDown() override
     {
-        clearJavaSoftKeys();
+        clearRuntimeKeys();
         removeTree(scratch.substr(0, scratch.size() - 1));
         DeleteFileA(ini.c_str());
     }
@@ -192,8 +172,8 @@ TEST_F(Discovery, CandidateOrderOfEachJvmType)
 
 TEST_F(Discovery, FamilyKeyAndFullVersionAreBothListed)
 {
-    registerHome(runtimeKey, "1.6", runtime("family", {marker, client}));
-    registerHome(runtimeKey, "1.6.0_20", runtime("full", {marker, client}));
+    registerFolder(oldRuntime, "1.6", runtime("family", {marker, client}));
+    registerFolder(oldRuntime, "1.6.0_20", runtime("full", {marker, client}));
     EXPECT_EQ(chosen(), scratch + "full\\");
     EXPECT_EQ(chosen("Preferred versions=1.6\n"), scratch + "full\\");
     EXPECT_EQ(chosen("Preferred versions=1.6.0\n"), scratch + "full\\");
@@ -202,15 +182,15 @@ TEST_F(Discovery, FamilyKeyAndFullVersionAreBothListed)
 
 TEST_F(Discovery, KitIsScannedFirstAndWinsATie)
 {
-    registerHome(developmentKitKey, "1.6.0_20", runtime("jdk", {"jre\\" + marker, "jre\\" + client}));
-    registerHome(runtimeKey, "1.6.0_20", runtime("jre", {marker, client}));
+    registerFolder(oldKit, "1.6.0_20", runtime("jdk", {"jre\\" + marker, "jre\\" + client}));
+    registerFolder(oldRuntime, "1.6.0_20", runtime("jre", {marker, client}));
     EXPECT_EQ(chosen(), scratch + "jdk\\jre\\");
 }
 
 TEST_F(Discovery, JvmSourceChoosesKeysAndKind)
 {
-    registerHome(developmentKitKey, "1.6", runtime("jdk16", {"jre\\" + client}));
-    registerHome(runtimeKey, "1.5", runtime("jre15", {client}));
+    registerFolder(oldKit, "1.6", runtime("jdk16", {"jre\\" + client}));
+    registerFolder(oldRuntime, "1.5", runtime("jre15", {client}));
     const std::string kit = scratch + "jdk16\\jre\\";
     const std::string separate = scratch + "jre15\\";
     struct Row {
@@ -230,8 +210,8 @@ TEST_F(Discovery, FavourServerRanksByTheVmTheScanFound)
 {
     // The separate runtime is scanned with the default order and found with
     // its client VM; the kit's runtime has only a server VM.
-    registerHome(runtimeKey, "1.7", runtime("jre17", {client, server}));
-    registerHome(developmentKitKey, "1.6", runtime("jdk16", {"jre\\" + server}));
+    registerFolder(oldRuntime, "1.7", runtime("jre17", {client, server}));
+    registerFolder(oldKit, "1.6", runtime("jdk16", {"jre\\" + server}));
 
     auto launcher = configured("JVM Type=favor_server\n");
     const std::optional<JreInstallation> found = findInstalledJre(*launcher);
@@ -252,7 +232,7 @@ TEST_F(Discovery, FavourServerRanksByTheVmTheScanFound)
 
 TEST_F(Discovery, FavourServerStillLoadsTheServerVmOfAClientRanking)
 {
-    registerHome(runtimeKey, "1.7", runtime("jre17", {client, server}));
+    registerFolder(oldRuntime, "1.7", runtime("jre17", {client, server}));
     auto launcher = configured("JVM Type=favor_server\n");
     const std::optional<JreInstallation> found = findInstalledJre(*launcher);
     ASSERT_TRUE(found);
@@ -264,19 +244,19 @@ TEST_F(Discovery, FavourServerStillLoadsTheServerVmOfAClientRanking)
 
 TEST_F(Discovery, ServerTypePassesOverRuntimesWithoutAServerVm)
 {
-    registerHome(runtimeKey, "1.7", runtime("jre17", {client}));
-    registerHome(runtimeKey, "1.6", runtime("jre16", {client, server}));
+    registerFolder(oldRuntime, "1.7", runtime("jre17", {client}));
+    registerFolder(oldRuntime, "1.6", runtime("jre16", {client, server}));
     EXPECT_EQ(chosen("JVM Type=server\n"), scratch + "jre16\\");
     EXPECT_EQ(chosen(), scratch + "jre17\\");
 }
 
 TEST_F(Discovery, SubkeysOutsideTheBoundsAreSkippedWhateverTheyHold)
 {
-    registerHome(runtimeKey, "1.6.0_45", runtime("jre16", {client}));
-    registerHome(runtimeKey, "1.8", runtime("jre18", {client})); // would win without the bound
-    registerBare(runtimeKey, "1.9");
-    registerHome(runtimeKey, "2.0", "Q:\\nowhere");
-    registerHome(runtimeKey, "1.5", runtime("jre15", {client}));
+    registerFolder(oldRuntime, "1.6.0_45", runtime("jre16", {client}));
+    registerFolder(oldRuntime, "1.8", runtime("jre18", {client})); // would win without the bound
+    registerBare(oldRuntime.path, "1.9");
+    registerFolder(oldRuntime, "2.0", "Q:\\nowhere");
+    registerFolder(oldRuntime, "1.5", runtime("jre15", {client}));
     EXPECT_EQ(chosen("Maximum Version=1.7\n"), scratch + "jre16\\");
     EXPECT_EQ(chosen("Maximum Version=1.6\n"), scratch + "jre16\\"); // admits 1.6.0_45
     EXPECT_EQ(chosen("Minimum Version=1.5\nMaximum Version=1.5\n"), scratch + "jre15\\");
@@ -289,9 +269,9 @@ TEST_F(Discovery, SubkeysOutsideTheBoundsAreSkippedWhateverTheyHold)
 
 TEST_F(Discovery, PreferredEntriesThatMatchNothingPassOn)
 {
-    registerHome(runtimeKey, "1.5", runtime("jre15", {client}));
-    registerHome(runtimeKey, "1.6", runtime("jre16", {client}));
-    registerHome(runtimeKey, "1.7", runtime("jre17", {client}));
+    registerFolder(oldRuntime, "1.5", runtime("jre15", {client}));
+    registerFolder(oldRuntime, "1.6", runtime("jre16", {client}));
+    registerFolder(oldRuntime, "1.7", runtime("jre17", {client}));
     EXPECT_EQ(chosen("Preferred versions=1.4;1.9;1.5;1.6\n"), scratch + "jre15\\");
     EXPECT_EQ(chosen("Preferred versions=1.4;1.9\n"), scratch + "jre17\\");
     EXPECT_EQ(chosen("Preferred versions=1.6.0.20\n"), scratch + "jre17\\");
@@ -319,8 +299,8 @@ TEST_F(Discovery, JavaHomeIsReadAsTextWhateverItsType)
         {"folder without a JVM", REG_SZ, scratch + "missing" + std::string(1, '\0'), false},
     };
     for (const Row& row : rows) {
-        clearJavaSoftKeys();
-        registerRaw(runtimeKey, "1.6", row.type, row.data);
+        clearRuntimeKeys();
+        registerRaw(oldRuntime.path, "1.6", row.type, row.data);
         auto launcher = configured();
         std::string got = "unchanged";
         bool serverVm = true;
@@ -332,14 +312,14 @@ TEST_F(Discovery, JavaHomeIsReadAsTextWhateverItsType)
     std::string got = "unchanged";
     bool serverVm = false;
     EXPECT_FALSE(readInstallation(*launcher, runtimeKey, "1.9", got, serverVm)); // no such subkey
-    registerBare(runtimeKey, "1.9");
+    registerBare(oldRuntime.path, "1.9");
     EXPECT_FALSE(readInstallation(*launcher, runtimeKey, "1.9", got, serverVm)); // no JavaHome
     EXPECT_EQ(got, "unchanged");
 }
 
 TEST_F(Discovery, ConfiguredFolderIsTheRuntimeItself)
 {
-    registerHome(runtimeKey, "1.5", runtime("registered", {marker, client}));
+    registerFolder(oldRuntime, "1.5", runtime("registered", {marker, client}));
     const std::string kit = runtime("kit", {"jre\\" + marker, "jre\\" + client});
     const std::string plain = runtime("plain", {client}); // no marker: none needed here
     Dialog dialog;
@@ -472,7 +452,7 @@ TEST_F(Discovery, DoubleByteFolderNamesResolve)
 
     // A registered home without a trailing separator, ending in that character.
     const std::string home = runtime(hyou, {marker, client});
-    registerHome(runtimeKey, "1.6", home.substr(0, home.size() - 1));
+    registerFolder(oldRuntime, "1.6", home.substr(0, home.size() - 1));
     EXPECT_EQ(chosen(), home);
 
     Dialog dialog;

@@ -1,5 +1,6 @@
 #include "Folders.h"
 
+#include <gtest/gtest.h>
 #include <windows.h>
 
 void removeTree(const std::string& folder)
@@ -31,4 +32,14 @@ void makeFolders(const std::string& folder)
         CreateDirectoryA(folder.substr(0, at).c_str(), nullptr);
     }
     CreateDirectoryA(folder.c_str(), nullptr);
+}
+
+void writeFile(const std::string& path, const std::string& text)
+{
+    makeFolders(path.substr(0, path.find_last_of('\\')));
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
+    DWORD written = 0;
+    WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    CloseHandle(file);
 }

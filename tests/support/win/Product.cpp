@@ -109,13 +109,7 @@ std::string Product::absolute(const std::string& path) const
 
 void Product::write(const std::string& path, const std::string& text) const
 {
-    const std::string full = absolute(path);
-    makeFolders(full.substr(0, full.find_last_of('\\')));
-    HANDLE file = CreateFileA(full.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE) << full;
-    DWORD written = 0;
-    WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-    CloseHandle(file);
+    writeFile(absolute(path), text);
 }
 
 std::string Product::read(const std::string& path) const { return readWhole(absolute(path)); }
