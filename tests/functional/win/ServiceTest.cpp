@@ -90,29 +90,10 @@ bool serviceExists(const std::string& name)
     return service.get() != nullptr;
 }
 
-// Polls until the service reports `state`; false after `ms` milliseconds.
+// Waits until the service reports `state`; false after `ms` milliseconds.
 bool waitForState(const std::string& name, DWORD state, SERVICE_STATUS_PROCESS& status, DWORD ms = 20000)
 {
-    for (DWORD waited = 0;; waited += 50) {
-        if (queryStatus(name, status) && status.dwCurrentState == state) {
-            return true;
-        }
-        if (waited >= ms) {
-            return false;
-        }
-        Sleep(50);
-    }
-}
-
-template <typename Condition> bool waitUntil(Condition condition, DWORD ms = 20000)
-{
-    for (DWORD waited = 0; !condition(); waited += 50) {
-        if (waited >= ms) {
-            return false;
-        }
-        Sleep(50);
-    }
-    return true;
+    return waitFor([&] { return queryStatus(name, status) && status.dwCurrentState == state; }, ms);
 }
 
 // Ends a service the hard way when it does not stop by itself, and removes
@@ -135,7 +116,7 @@ void removeService(const std::string& name)
     }
     if (serviceExists(name)) {
         sc("delete " + name);
-        (void)waitUntil([&] { return !serviceExists(name); }, 10000);
+        (void)waitFor([&] { return !serviceExists(name); }, 10000);
     }
 }
 
@@ -171,7 +152,7 @@ public:
     bool waitForLog(const std::string& line) const { return waitForText(line + "\n"); }
     bool waitForText(const std::string& text) const
     {
-        return waitUntil([&] { return log().find(text) != std::string::npos; });
+        return waitFor([&] { return log().find(text) != std::string::npos; }, 20000);
     }
 
 private:
@@ -382,10 +363,13 @@ TEST(Service, FailedJvmCreationEndsStoppedAndAStopWaitingForItEndsQuietly)
     ASSERT_TRUE(waitForState(service.name(), SERVICE_STOPPED, status)) << service.log();
     EXPECT_EQ(status.dwWin32ExitCode, 0u);
     // The process ends once the stop thread has found no program.
-    ASSERT_TRUE(waitUntil([&] {
-        SERVICE_STATUS_PROCESS now{};
-        return queryStatus(service.name(), now) && now.dwProcessId == 0;
-    })) << service.log();
+    ASSERT_TRUE(waitFor(
+        [&] {
+            SERVICE_STATUS_PROCESS now{};
+            return queryStatus(service.name(), now) && now.dwProcessId == 0;
+        },
+        20000))
+        << service.log();
     const std::string log = service.log();
     EXPECT_TRUE(log.find("CreateJavaVM result=-1\n") != std::string::npos) << log;
     EXPECT_EQ(log.find("AttachCurrentThread"), std::string::npos) << log;

@@ -63,13 +63,7 @@ bool gaveUp(const std::string& log) { return log.find(" timed out\n") != std::st
 // Waits (20 s at most) until the double has logged `line` `times` times.
 bool awaitLog(const SingleApp& java, const std::string& line, std::size_t times = 1)
 {
-    for (int i = 0; i < 400; ++i) {
-        if (count(java.log(), line) >= times) {
-            return true;
-        }
-        Sleep(50);
-    }
-    return false;
+    return waitFor([&] { return count(java.log(), line) >= times; }, 20000);
 }
 
 bool blockExists(const SingleApp& java)

@@ -60,15 +60,15 @@ public:
     // archive and nothing else.
     std::string awaitArchive() const
     {
-        for (int waited = 0; waited < 60000; waited += 50) {
-            const std::vector<std::string> names = namesIn(cacheFolder() + "*");
-            if (names.size() == 1 && names[0].size() > 4 && names[0].substr(names[0].size() - 4) == ".jsa" &&
-                names[0].find('.') == names[0].size() - 4) {
-                return names[0];
-            }
-            Sleep(50);
-        }
-        return {};
+        std::vector<std::string> names;
+        const bool one = waitFor(
+            [&] {
+                names = namesIn(cacheFolder() + "*");
+                return names.size() == 1 && names[0].size() > 4 && names[0].substr(names[0].size() - 4) == ".jsa" &&
+                       names[0].find('.') == names[0].size() - 4;
+            },
+            60000);
+        return one ? names[0] : std::string();
     }
 
     Product app;

@@ -4,6 +4,7 @@
 // look at the pixels on the screen.
 
 #include "Png.h"
+#include "Waiting.h"
 
 #include <windows.h>
 
@@ -12,22 +13,6 @@
 // True when a display is there to show windows on (tests/support/wine.sh gives the
 // test run one; by hand it may be missing).
 bool haveDisplay();
-
-// Polls `condition` until it holds or `timeoutMs` passes.
-template <typename Condition>
-bool waitFor(Condition condition, unsigned long timeoutMs = 10000)
-{
-    const ULONGLONG end = GetTickCount64() + timeoutMs;
-    for (;;) {
-        if (condition()) {
-            return true;
-        }
-        if (GetTickCount64() > end) {
-            return false;
-        }
-        Sleep(20);
-    }
-}
 
 // A visible top-level window of the process with exactly this caption, or
 // null.

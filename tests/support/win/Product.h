@@ -4,6 +4,7 @@
 // with an exact raw command line that captures what the launcher leaves.
 
 #include "Folders.h"
+#include "Waiting.h"
 
 #include <string>
 #include <vector>
