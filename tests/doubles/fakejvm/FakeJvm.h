@@ -31,6 +31,8 @@ void logLine(const std::string& line);
 [[noreturn]] void unexpectedCall(const char* slot);
 // Writes bytes to a standard handle of the process, ignoring failures.
 void writeStd(DWORD which, const std::string& bytes);
+// A file's bytes; empty, with `found` false, when it cannot be opened.
+std::string readWholeFile(const std::string& path, bool& found);
 
 // ---- the lock ------------------------------------------------------------
 

@@ -258,18 +258,6 @@ bool writeWhole(const std::string& path, const std::string& bytes) {
     return whole;
 }
 
-std::string readWhole(const std::string& path) {
-    std::string bytes;
-    if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
-        char buffer[4096];
-        for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;) {
-            bytes.append(buffer, got);
-        }
-        std::fclose(file);
-    }
-    return bytes;
-}
-
 void emulateSharing(const JavaVMInitArgs& args, const Script& program) {
     const std::string list = optionValue(args, "-XX:DumpLoadedClassList=");
     if (!list.empty()) {
@@ -278,8 +266,9 @@ void emulateSharing(const JavaVMInitArgs& args, const Script& program) {
                                                   : "not written"));
     }
     const std::string archive = optionValue(args, "-XX:SharedArchiveFile=");
+    bool found = false; // a missing file reads as empty, which neither step takes
     if (hasOption(args, "-Xshare:dump")) {
-        const std::string from = readWhole(optionValue(args, "-XX:SharedClassListFile="));
+        const std::string from = readWholeFile(optionValue(args, "-XX:SharedClassListFile="), found);
         const bool written = !from.empty() && writeWhole(archive, archiveMarker + from);
         logLine(std::string("archive ") + (written ? "dumped" : "not dumped"));
         // As the real JVM: read-only, and up to Java 24 the process ends
@@ -289,7 +278,7 @@ void emulateSharing(const JavaVMInitArgs& args, const Script& program) {
             ExitProcess(written ? 0 : 1);
         }
     } else if (!archive.empty()) {
-        const std::string bytes = readWhole(archive);
+        const std::string bytes = readWholeFile(archive, found);
         logLine(std::string("archive ") +
                 (bytes.compare(0, std::strlen(archiveMarker), archiveMarker) == 0 ? "mapped" : "passed over"));
     }

@@ -51,6 +51,8 @@ struct LockSetUp {
     }
 } lockSetUp;
 
+}  // namespace
+
 std::string readWholeFile(const std::string& path, bool& found) {
     std::string text;
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
@@ -67,8 +69,6 @@ std::string readWholeFile(const std::string& path, bool& found) {
     CloseHandle(file);
     return text;
 }
-
-}  // namespace
 
 Locked::Locked() {
     EnterCriticalSection(&worldLock);

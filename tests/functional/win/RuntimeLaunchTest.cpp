@@ -15,9 +15,21 @@ namespace {
 
 const std::string client = "bin\\client\\jvm.dll";
 
-TEST(RuntimeLaunch, LauncherLoadsTheRegisteredRuntimeItRanksFirst)
+// The shipped launcher, started with or without the trace; the registered
+// runtimes cleared before and after, also when a test fails.
+class RegisteredLaunch : public ::testing::Test {
+protected:
+    void SetUp() override { clearRuntimeKeys(); }
+    void TearDown() override { clearRuntimeKeys(); }
+    static LaunchResult startTraced(const Product& app, const char* trace)
+    {
+        const ScopedVariable traced("QUARNEL_TRACE", trace);
+        return app.start();
+    }
+};
+
+TEST_F(RegisteredLaunch, LauncherLoadsTheRegisteredRuntimeItRanksFirst)
 {
-    clearRuntimeKeys();
     Product app("Registered");
     const std::string script = "class=App\nmain=env QUARNEL_JVM_PATH;env QUARNEL_JVM_HOME\n";
     const std::string kit = app.installJvm("jdk16\\jre\\", script);
@@ -27,29 +39,10 @@ TEST(RuntimeLaunch, LauncherLoadsTheRegisteredRuntimeItRanksFirst)
     app.writeIni("[Java Runtime Environment]\nMain Class=App\nMaximum Version=1.6\n[Class Path]\nClass Path=a.jar\n");
 
     const LaunchResult r = app.start();
-    clearRuntimeKeys();
     EXPECT_EQ(r.out, "QUARNEL_JVM_PATH=" + kit + client + "\r\nQUARNEL_JVM_HOME=" +
                          kit.substr(0, kit.size() - 1) + "\r\n");
     EXPECT_EQ(r.exitCode, 0);
 }
-
-// The shipped launcher, started with or without the trace.
-class RegisteredLaunch : public ::testing::Test {
-protected:
-    void SetUp() override { clearRuntimeKeys(); }
-    void TearDown() override
-    {
-        clearRuntimeKeys();
-        SetEnvironmentVariableA("QUARNEL_TRACE", nullptr);
-    }
-    static LaunchResult startTraced(const Product& app, const char* trace)
-    {
-        SetEnvironmentVariableA("QUARNEL_TRACE", trace);
-        LaunchResult result = app.start();
-        SetEnvironmentVariableA("QUARNEL_TRACE", nullptr);
-        return result;
-    }
-};
 
 const std::string printPath = "class=App\nmain=env QUARNEL_JVM_PATH\n";
 const std::string classPath = "[Class Path]\nClass Path=a.jar\n";
