@@ -21,8 +21,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const char* const temurin25 = "/usr/lib/jvm/temurin-25-jdk-amd64/";
-
 // Runs a command in `folder`, its standard output and error captured.
 RunResult runIn(const std::string& folder, const std::string& command)
 {
@@ -226,9 +224,6 @@ TEST_P(JavaLikeStart, ToolsNameTheProgramAsJavaDoes)
     EXPECT_EQ(running.finish().exitCode, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Jdks, JavaLikeStart, ::testing::Values(jdkHome(), std::string(temurin25)),
-                         [](const ::testing::TestParamInfo<std::string>& info) {
-                             return info.param == temurin25 ? std::string("Temurin25") : std::string("TestJdk");
-                         });
+INSTANTIATE_TEST_SUITE_P(Jdks, JavaLikeStart, ::testing::ValuesIn(testJdks()), jdkTestName);
 
 } // namespace

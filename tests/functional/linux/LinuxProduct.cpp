@@ -241,6 +241,13 @@ std::string jdkHome()
     return home.back() == '/' ? home : home + "/";
 }
 
+std::vector<std::string> testJdks() { return {jdkHome(), temurin25}; }
+
+std::string jdkTestName(const ::testing::TestParamInfo<std::string>& info)
+{
+    return info.param == temurin25 ? "Temurin25" : "TestJdk";
+}
+
 const std::string& javaClasses()
 {
     // Removed when the test run ends.

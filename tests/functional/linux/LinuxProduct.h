@@ -4,6 +4,8 @@
 // scratch folder, run with given arguments, its standard output and error
 // captured as bytes.
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
 
@@ -111,6 +113,12 @@ bool eventually(Condition condition, int milliseconds)
 
 // The JDK the tests run on, ending in a slash.
 std::string jdkHome();
+// Temurin 25, where the machine has it: no Debian 12 package provides it, so
+// the suites that run on it too skip where it is absent.
+inline const std::string temurin25 = "/usr/lib/jvm/temurin-25-jdk-amd64/";
+// The homes a suite over every JDK runs on, and its tests' names for them.
+std::vector<std::string> testJdks();
+std::string jdkTestName(const ::testing::TestParamInfo<std::string>& info);
 // The folder of the test programs' classes, compiled once per test run.
 const std::string& javaClasses();
 // A jar of the agent quarnel.test.HeldStart, which holds the JVM's creation

@@ -16,8 +16,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const char* const temurin25 = "/usr/lib/jvm/temurin-25-jdk-amd64/";
-
 // An Xvfb display of the test's own, for as long as the object lives.
 class VirtualDisplay {
 public:
@@ -129,9 +127,6 @@ TEST_P(SplashScreen, AMissingImageStartsTheProgramSilently)
         << traced.err;
 }
 
-INSTANTIATE_TEST_SUITE_P(Jdks, SplashScreen, ::testing::Values(jdkHome(), std::string(temurin25)),
-                         [](const ::testing::TestParamInfo<std::string>& info) {
-                             return info.param == temurin25 ? std::string("Temurin25") : std::string("TestJdk");
-                         });
+INSTANTIATE_TEST_SUITE_P(Jdks, SplashScreen, ::testing::ValuesIn(testJdks()), jdkTestName);
 
 } // namespace

@@ -17,8 +17,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const char* const temurin25 = "/usr/lib/jvm/temurin-25-jdk-amd64/";
-
 // A jar of the probe, made once per test run: class folders are not
 // archived by the JVM, jars are.
 const std::string& probeJar()
@@ -315,9 +313,6 @@ TEST_P(StartupCache, OptionsStayAsTheyWereWithoutTheKeyOrWithSharingManaged)
               std::string::npos);
 }
 
-INSTANTIATE_TEST_SUITE_P(Jdks, StartupCache, ::testing::Values(jdkHome(), std::string(temurin25)),
-                         [](const ::testing::TestParamInfo<std::string>& info) {
-                             return info.param == temurin25 ? std::string("Temurin25") : std::string("TestJdk");
-                         });
+INSTANTIATE_TEST_SUITE_P(Jdks, StartupCache, ::testing::ValuesIn(testJdks()), jdkTestName);
 
 } // namespace
