@@ -57,16 +57,9 @@ std::string reported(const std::string& out, const std::string& name)
     return at == std::string::npos ? "(none)" : out.substr(at + name.size() + 1, out.find('\n', at) - at - name.size() - 1);
 }
 
-class JavaLikeStart : public ::testing::TestWithParam<std::string> {
+class JavaLikeStart : public JdkTest {
 protected:
-    void SetUp() override
-    {
-        if (!fs::exists(GetParam() + "bin/java")) {
-            GTEST_SKIP() << "no JDK at " << GetParam() << ": skipped (Debian 12 packages none)";
-        }
-    }
-    const std::string& jdk() const { return GetParam(); }
-    std::string java() const { return jdk() + "bin/java"; }
+    JavaLikeStart() : JdkTest("bin/java") {}
 
     std::string config(const std::string& runtimeKeys, const std::string& classPath,
                        const std::string& parameters = "") const

@@ -243,6 +243,13 @@ std::string jdkHome()
 
 std::vector<std::string> testJdks() { return {jdkHome(), temurin25}; }
 
+void JdkTest::SetUp()
+{
+    if (!std::filesystem::exists(jdk() + needs_)) {
+        GTEST_SKIP() << "no " << needs_ << " in " << jdk() << ": skipped (Debian 12 packages none)";
+    }
+}
+
 std::string jdkTestName(const ::testing::TestParamInfo<std::string>& info)
 {
     return info.param == temurin25 ? "Temurin25" : "TestJdk";

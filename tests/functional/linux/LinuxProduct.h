@@ -119,6 +119,21 @@ inline const std::string temurin25 = "/usr/lib/jvm/temurin-25-jdk-amd64/";
 // The homes a suite over every JDK runs on, and its tests' names for them.
 std::vector<std::string> testJdks();
 std::string jdkTestName(const ::testing::TestParamInfo<std::string>& info);
+
+// A suite run once per home of testJdks(): a home without the file the suite
+// needs (relative to the home) is skipped, since Debian 12 packages no
+// Temurin 25. A suite that adds its own checks calls this SetUp first and
+// returns when IsSkipped().
+class JdkTest : public ::testing::TestWithParam<std::string> {
+protected:
+    explicit JdkTest(const char* needs) : needs_(needs) {}
+    void SetUp() override;
+    const std::string& jdk() const { return GetParam(); }
+    std::string java() const { return jdk() + "bin/java"; }
+
+private:
+    const char* needs_;
+};
 // The folder of the test programs' classes, compiled once per test run.
 const std::string& javaClasses();
 // A jar of the agent quarnel.test.HeldStart, which holds the JVM's creation

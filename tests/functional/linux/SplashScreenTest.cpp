@@ -63,13 +63,14 @@ private:
     std::string name_;
 };
 
-class SplashScreen : public ::testing::TestWithParam<std::string> {
+class SplashScreen : public JdkTest {
 protected:
+    SplashScreen() : JdkTest("lib/libsplashscreen.so") {}
     void SetUp() override
     {
-        if (!fs::exists(GetParam() + "lib/libsplashscreen.so")) {
-            GTEST_SKIP() << "no JDK with a splash-screen library at " << GetParam()
-                         << ": skipped (Debian 12 packages none)";
+        JdkTest::SetUp();
+        if (IsSkipped()) {
+            return;
         }
         if (display_.name().empty()) {
             GTEST_SKIP() << "no Xvfb to show a splash screen on";
@@ -78,10 +79,9 @@ protected:
 
     std::string config(const std::string& image) const
     {
-        return "[Java Runtime Environment]\nMain Class=quarnel.test.SplashProbe\nJRE Path=" + GetParam() +
+        return "[Java Runtime Environment]\nMain Class=quarnel.test.SplashProbe\nJRE Path=" + jdk() +
                "\n[Class Path]\nClass Path=" + javaClasses() + "\n[Application]\nSplash Image=" + image + "\n";
     }
-    std::string java() const { return GetParam() + "bin/java"; }
 
     VirtualDisplay display_;
 };
@@ -99,7 +99,7 @@ TEST_P(SplashScreen, TheImageIsOnScreenBeforeMainOpensAWindow)
         << launch.out() << launch.err();
     // main runs and has opened no window: what is on the screen is ours.
     const std::string shot = fs::path(QUARNEL_EXE).parent_path().string() + "/screenshots/linux-splash-" +
-                             (GetParam() == temurin25 ? "temurin25" : "jdk") + ".png";
+                             (jdk() == temurin25 ? "temurin25" : "jdk") + ".png";
     fs::create_directories(fs::path(shot).parent_path());
     const std::string command = "cd " + app.folder() + " && DISPLAY=" + display_.name() + " " + java() + " -cp " +
                                 javaClasses() + " quarnel.test.ScreenShot capture " + shot + " > shot.out 2>&1";

@@ -110,15 +110,9 @@ private:
     std::string jdk_;
 };
 
-class StartupCache : public ::testing::TestWithParam<std::string> {
+class StartupCache : public JdkTest {
 protected:
-    void SetUp() override
-    {
-        if (!fs::exists(GetParam() + "lib/server/libjvm.so")) {
-            GTEST_SKIP() << "no JDK at " << GetParam() << ": skipped (Debian 12 packages none)";
-        }
-    }
-    const std::string& jdk() const { return GetParam(); }
+    StartupCache() : JdkTest("lib/server/libjvm.so") {}
 };
 
 const RunResult& plainRun(const CacheApp& product, const std::vector<std::string>& arguments)
